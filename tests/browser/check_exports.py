@@ -1,0 +1,69 @@
+#!/usr/bin/python3
+"""Checks Brovana.dll's export table from outside, as objdump reads it: exactly the expected names at their
+ordinals, and each function removing its own arguments (__stdcall: ret with the argument bytes).
+
+usage: check_exports.py OBJDUMP Brovana.dll
+"""
+import re
+import subprocess
+import sys
+
+# name -> (ordinal, bytes of arguments the function removes on return)
+EXPECTED = {
+    "GetHtmlLength": (43, 8),
+    "GetHtmlSource": (44, 0),
+    "ClearHtmlSource": (45, 0),
+}
+
+
+def exports(objdump, dll):
+    """{name: ordinal} from the export table."""
+    text = subprocess.run([objdump, "-p", dll], check=True, capture_output=True, text=True).stdout
+    base = re.search(r"Ordinal Base (\d+)", text)
+    if not base:
+        sys.exit("no export table in " + dll)
+    base = int(base.group(1))
+    table = text.split("[Ordinal/Name Pointer] Table", 1)[1].split("\n\n", 1)[0]
+    found = {}
+    for line in table.strip().splitlines():
+        # "[   0] Name" (index from the ordinal base) or, in newer binutils, "[   0] +base[  43] 0000 Name".
+        m = re.match(r"\s*\[\s*(\d+)\]\s+(?:\+base\[\s*(\d+)\]\s+[0-9a-f]+\s+)?(\S+)", line)
+        if not m:
+            sys.exit("cannot read the export line: " + line)
+        ordinal = int(m.group(2)) if m.group(2) else base + int(m.group(1))
+        found[m.group(3)] = ordinal
+    return found
+
+
+def returns(objdump, dll, name, args):
+    """The ret instructions of the function's code (empty when the symbol is not in the file)."""
+    symbol = "_%s@%d" % (name, args)
+    text = subprocess.run([objdump, "-d", "--disassemble=" + symbol, dll], check=True, capture_output=True,
+                          text=True).stdout
+    return re.findall(r"\tret[ \t]*(\S*)", text)
+
+
+def main():
+    objdump, dll = sys.argv[1], sys.argv[2]
+    found = exports(objdump, dll)
+    expected = {name: ordinal for name, (ordinal, _) in EXPECTED.items()}
+    failed = False
+    if found != expected:
+        print("export table: got", sorted(found.items(), key=lambda x: x[1]))
+        print("      expected", sorted(expected.items(), key=lambda x: x[1]))
+        failed = True
+    for name, (_, args) in EXPECTED.items():
+        rets = returns(objdump, dll, name, args)
+        want = "$0x%x" % args if args else ""
+        if not rets:
+            print("%s: no code found for _%s@%d" % (name, name, args))
+            failed = True
+        elif any(r != want for r in rets):
+            print("%s: returns with %s, expected ret %s" % (name, rets, want or "(no operand)"))
+            failed = True
+    if failed:
+        sys.exit(1)
+    print("exports:", ", ".join("%s @%d" % (n, o) for n, o in sorted(found.items(), key=lambda x: x[1])))
+
+
+main()
