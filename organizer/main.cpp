@@ -1,0 +1,15 @@
+// The process entry of Velquin.exe: the main module's data set up, the main procedure run, exit code 0.
+#include "organizer/browseoffice.h"
+#include "organizer/globals.h"
+
+#include <windows.h>
+
+#include <float.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    _fpreset();
+    velquin::main_module_start();
+    velquin::_main();
+    velquin::main_module_end();
+    return 0;
+}

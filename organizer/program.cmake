@@ -1,0 +1,23 @@
+# The organizer's start-up parts and, on Windows, the program Velquin.exe with its resources.
+target_sources(organizer_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/version.cpp ${CMAKE_CURRENT_LIST_DIR}/startup.cpp)
+if(NOT WIN32)
+    return()
+endif()
+target_link_libraries(organizer_core PUBLIC version)
+
+enable_language(RC)
+# The windows of the program; the tests link them to run the procedures in their own process.
+add_library(organizer_windows STATIC ${CMAKE_CURRENT_LIST_DIR}/standard.cpp ${CMAKE_CURRENT_LIST_DIR}/browseoffice.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/versioncheck.cpp)
+target_compile_options(organizer_windows PRIVATE ${VELQUIN_WARNINGS})
+# Brovana.dll is bound at load time: the version check imports its page fetch.
+target_link_libraries(organizer_windows PUBLIC organizer_core Brovana comctl32 gdi32 ole32 oleaut32 uuid shell32)
+
+add_executable(Velquin WIN32 ${CMAKE_CURRENT_LIST_DIR}/main.cpp ${CMAKE_CURRENT_LIST_DIR}/Velquin.rc)
+# The resource script names its icons and pictures relative to its own folder.
+set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/Velquin.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_CURRENT_LIST_DIR})
+target_compile_options(Velquin PRIVATE ${VELQUIN_WARNINGS})
+target_link_libraries(Velquin PRIVATE organizer_windows)
+# Velquin.exe loads Brovana.dll from its own folder.
+add_custom_command(TARGET Velquin POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Brovana> $<TARGET_FILE_DIR:Velquin>/Brovana.dll)

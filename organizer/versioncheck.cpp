@@ -1,0 +1,194 @@
+#ifdef _WIN32
+
+#include "organizer/versioncheck.h"
+
+#include "browser/Brovana.h"
+#include "organizer/startup.h"
+#include "organizer/version.h"
+#include "runtime/picture.h"
+#include "runtime/text.h"
+#include "runtime/win32.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace velquin {
+
+namespace versioncheck {
+
+namespace {
+
+std::string k(std::u16string_view text) {
+    return rt::to_cp949(text);
+}
+
+rt::ControlDesc control(Ctl id, rt::Kind kind, rt::Rect at, std::string text = {}, std::string icon = {},
+                        Ctl parent = Ctl{}) {
+    rt::ControlDesc d;
+    d.id = static_cast<int>(id);
+    d.kind = kind;
+    d.at = at;
+    d.text = std::move(text);
+    d.icon = std::move(icon);
+    d.parent = static_cast<int>(parent);
+    return d;
+}
+
+// A variable of the process environment (read through Win32, which sees what a test set), or empty.
+std::wstring environment(const wchar_t* name) {
+    const DWORD n = GetEnvironmentVariableW(name, nullptr, 0);
+    if (n == 0) return {};
+    std::wstring value(n, L'\0');
+    value.resize(GetEnvironmentVariableW(name, value.data(), n));
+    return value;
+}
+
+// The version page's address. Tests only: VELQUIN_VERSION_URL names another page (a local server).
+std::string version_page() {
+    const std::wstring test_page = environment(L"VELQUIN_VERSION_URL");
+    return test_page.empty() ? std::string(VERSION_PAGE) : rt::narrow(test_page);
+}
+
+// The text without surrounding blanks and line ends, as the window shows it.
+std::string_view trimmed(std::string_view s) {
+    const std::string_view space = " \t\r\n";
+    const auto first = s.find_first_not_of(space);
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(space) - first + 1);
+}
+
+// Replaces the clipboard's contents with the text. Another program may hold the clipboard for a moment.
+void put_on_clipboard(HWND owner, std::string_view cp949) {
+    const std::wstring text = rt::wide(cp949);
+    bool open = false;
+    for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(owner) != FALSE); ++attempt)
+        Sleep(10);
+    if (!open) {
+        rt::report_failure("OpenClipboard", cp949);
+        return;
+    }
+    EmptyClipboard();
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        std::memcpy(GlobalLock(mem), text.c_str(), bytes);
+        GlobalUnlock(mem);
+        if (!SetClipboardData(CF_UNICODETEXT, mem)) {
+            rt::report_failure("SetClipboardData", cp949);
+            GlobalFree(mem);
+        }
+    }
+    CloseClipboard();
+}
+
+// Starts the browser with the download page without waiting for it. Tests only: VELQUIN_LAUNCH_LOG names a file
+// that receives the command line instead, so that no browser starts.
+void start_download() {
+    const std::string command = download_command();
+    const std::wstring log = environment(L"VELQUIN_LAUNCH_LOG");
+    if (!log.empty()) {
+        rt::UniqueHandle file(CreateFileW(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE) {
+            file.release();
+            rt::report_failure("CreateFileW", rt::narrow(log));
+            return;
+        }
+        DWORD written = 0;
+        WriteFile(file.get(), command.data(), static_cast<DWORD>(command.size()), &written, nullptr);
+        return;
+    }
+    // No shell: the program is named apart from the command line, so nothing else is searched or run.
+    const std::wstring program = rt::wide(BROWSER);
+    std::wstring line = rt::wide(command);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        rt::report_failure("CreateProcessW", command);
+        return;
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
+} // namespace
+
+rt::WindowDesc P1_WINDOW() {
+    using rt::Kind;
+    rt::WindowDesc w;
+    w.title = k(u"[버전 확인]");
+    w.font = "MS Sans Serif";
+    w.font_size = 8;
+    w.at = {rt::unchanged, rt::unchanged, 238, 110};
+    auto& c = w.controls;
+    c.push_back(
+        control(Ctl::STRING8, Kind::prompt, {12, 8, 216, 10}, k(u"※ 현재 사용하시는 버전이 최신버전이 아닙니다.  ")));
+    c.push_back(control(Ctl::STRING2, Kind::prompt, {12, 20, 216, 10},
+                        k(u"포털 사이트의 자료실에서 최신 버전을 받으시겠습니까?")));
+    c.push_back(control(Ctl::GROUP1, Kind::group_box, {12, 33, 214, 38}));
+    c.push_back(control(Ctl::VERSION_PROMPT, Kind::prompt, {26, 43, 46, 10}, k(u"현재 버전 :"), {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::VERSION, Kind::prompt, {74, 43, 140, 10}, {}, {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::NEWVERSION_PROMPT, Kind::prompt, {26, 56, 46, 10}, k(u"최신 버전 :"), {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::NEWVERSION, Kind::prompt, {74, 56, 140, 10}, {}, {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::OK, Kind::button, {58, 82, 58, 20}, k(u"확인"), "WIZOK.ICO"));
+    c.push_back(control(Ctl::CANCEL, Kind::button, {122, 82, 58, 20}, k(u"취소"), "WIZCNCL.ICO"));
+    return w;
+}
+
+std::string download_command() {
+    return "\"" + std::string(BROWSER) + "\" \"" + DOWNLOAD_PAGE + "\"";
+}
+
+} // namespace versioncheck
+
+unsigned char VERSIONCHECK() {
+    using versioncheck::Ctl;
+    rt::Window window(versioncheck::P1_WINDOW());
+    // The window clips its children, so nothing would paint inside the group box's frame: a transparent group
+    // box lets the window's background show through it.
+    if (HWND group = window.handle(Ctl::GROUP1))
+        SetWindowLongPtrW(group, GWL_EXSTYLE, GetWindowLongPtrW(group, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
+    const std::string SOURCEDIR = current_folder_short();
+
+    const std::string URLNAME = versioncheck::version_page();
+    char SAVEFILENAME[255] = {};
+    // Taken as unsigned: the error result -1 fails the size test like any answer that is too long.
+    const auto HTMLLENGTH = static_cast<std::uint32_t>(GetHtmlLength(URLNAME.c_str(), SAVEFILENAME));
+    if (HTMLLENGTH < 2 || HTMLLENGTH > 20) return 1;
+
+    // At most HTMLLENGTH bytes of the library's text, which ends at its first NUL.
+    std::string GETHTMLPAGE;
+    if (const char* source = GetHtmlSource()) GETHTMLPAGE.assign(source, strnlen(source, HTMLLENGTH));
+    const std::string NEWVERSION = version_from_page(GETHTMLPAGE);
+    const std::string VERSION = CHECKVERSION("VELQUIN");
+    // Number by number, with blanks and line ends around the announced text ignored: only a newer version is
+    // offered (1.0.10.0 over 1.0.9.0 included; the same version with a line end is not).
+    if (!announced_is_newer(NEWVERSION, VERSION)) return 1;
+
+    window.set_text(Ctl::VERSION, rt::format(VERSION, "@s20"));
+    window.set_text(Ctl::NEWVERSION, rt::format(versioncheck::trimmed(NEWVERSION), "@s20"));
+    window.open();
+    // The start folder in its long form, ready to paste where the new version is to be installed.
+    versioncheck::put_on_clipboard(window.hwnd(), long_form(SOURCEDIR));
+
+    unsigned char result = 1; // also when the window is closed otherwise
+    while (const rt::Event e = window.accept()) {
+        if (e.is(rt::EventKind::accepted, Ctl::OK)) {
+            versioncheck::start_download();
+            result = 0;
+            break;
+        }
+        if (e.is(rt::EventKind::accepted, Ctl::CANCEL)) {
+            result = 1;
+            break;
+        }
+    }
+    window.close();
+    return result;
+}
+
+} // namespace velquin
+
+#endif

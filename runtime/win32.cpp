@@ -1,0 +1,56 @@
+// The report path for failed system calls and the start of COM on the thread.
+#ifdef _WIN32
+
+#include "runtime/win32.h"
+
+#include "runtime/text.h"
+
+#include <objbase.h>
+
+#include <exception>
+#include <string>
+#include <utility>
+
+namespace rt {
+
+void report_failure(const char* function, std::string_view argument, DWORD code) {
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring line = L"velquin: ";
+    for (const char* p = function; *p; ++p)
+        line += static_cast<wchar_t>(*p);
+    line += L"(" + wide(argument) + L") failed: " + std::to_wstring(code) + L" ";
+    if (text) {
+        line += text;
+        LocalFree(text);
+    }
+    line += L"\n";
+    OutputDebugStringW(line.c_str());
+}
+
+namespace {
+std::exception_ptr held; // raised inside a window procedure, not yet thrown again (main thread only)
+}
+
+void hold_exception() noexcept {
+    if (!held) held = std::current_exception();
+}
+
+void rethrow_held() {
+    if (held) std::rethrow_exception(std::exchange(held, nullptr));
+}
+
+void ensure_com() {
+    thread_local bool started = false;
+    if (started) return;
+    // S_FALSE (already started) and RPC_E_CHANGED_MODE (started by someone else in another mode) both leave COM
+    // usable on this thread; the apartment stays until the thread ends.
+    HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) report_failure("CoInitializeEx", "", static_cast<DWORD>(hr));
+    started = true;
+}
+
+} // namespace rt
+
+#endif

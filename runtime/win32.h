@@ -1,0 +1,113 @@
+// Small Win32 helpers shared by the window, prompt and INI modules: owning handle types and the one path on
+// which a failed system call is reported.
+#pragma once
+
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <string_view>
+#include <utility>
+
+namespace rt {
+
+// Owns one handle of type H and releases it with Close. Move-only; get() lends the handle.
+template <class H, void (*Close)(H)> class Unique {
+public:
+    Unique() noexcept = default;
+    explicit Unique(H h) noexcept : h_(h) {}
+    ~Unique() { reset(); }
+    Unique(Unique&& o) noexcept : h_(std::exchange(o.h_, H{})) {}
+    Unique& operator=(Unique&& o) noexcept {
+        if (this != &o) reset(std::exchange(o.h_, H{}));
+        return *this;
+    }
+    Unique(const Unique&) = delete;
+    Unique& operator=(const Unique&) = delete;
+
+    H get() const noexcept { return h_; }
+    explicit operator bool() const noexcept { return h_ != H{}; }
+    H release() noexcept { return std::exchange(h_, H{}); }
+    void reset(H h = H{}) noexcept {
+        if (h_ != H{}) Close(h_);
+        h_ = h;
+    }
+
+private:
+    H h_{};
+};
+
+namespace detail {
+inline void close_font(HFONT h) {
+    DeleteObject(h);
+}
+inline void close_brush(HBRUSH h) {
+    DeleteObject(h);
+}
+inline void close_icon(HICON h) {
+    DestroyIcon(h);
+}
+inline void close_menu(HMENU h) {
+    DestroyMenu(h);
+}
+inline void close_window(HWND h) {
+    DestroyWindow(h);
+}
+inline void close_handle(HANDLE h) {
+    CloseHandle(h);
+}
+inline void close_hook(HHOOK h) {
+    UnhookWindowsHookEx(h);
+}
+} // namespace detail
+
+using UniqueFont = Unique<HFONT, detail::close_font>;
+using UniqueBrush = Unique<HBRUSH, detail::close_brush>;
+using UniqueIcon = Unique<HICON, detail::close_icon>;
+using UniqueMenu = Unique<HMENU, detail::close_menu>;
+using UniqueWindow = Unique<HWND, detail::close_window>;
+using UniqueHandle = Unique<HANDLE, detail::close_handle>;
+using UniqueHook = Unique<HHOOK, detail::close_hook>;
+
+// A screen DC, released at the end of the scope.
+class ScreenDC {
+public:
+    ScreenDC() noexcept : dc_(GetDC(nullptr)) {}
+    ~ScreenDC() { ReleaseDC(nullptr, dc_); }
+    ScreenDC(const ScreenDC&) = delete;
+    ScreenDC& operator=(const ScreenDC&) = delete;
+    HDC get() const noexcept { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// An object selected into a DC for the scope, put back at its end.
+class Selected {
+public:
+    Selected(HDC dc, HGDIOBJ obj) noexcept : dc_(dc), old_(SelectObject(dc, obj)) {}
+    ~Selected() { SelectObject(dc_, old_); }
+    Selected(const Selected&) = delete;
+    Selected& operator=(const Selected&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// Reports a failed system call: the function, its argument (CP949) and the error code with its text, to the
+// debugger output. Used for failures that the caller goes on from.
+void report_failure(const char* function, std::string_view argument, DWORD code = GetLastError());
+
+// An exception raised inside a window or dialog procedure must not cross it: the procedure holds it here and the
+// message loop that dispatched the message throws it again once DispatchMessage has returned. The first one
+// held wins until it is thrown.
+void hold_exception() noexcept;
+void rethrow_held();
+
+// Makes sure COM is started on this thread (an apartment of its own); pictures and OLE need it.
+void ensure_com();
+
+} // namespace rt
+
+#endif

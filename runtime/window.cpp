@@ -1,0 +1,975 @@
+// Windows from descriptions, their controls and the event loop.
+#ifdef _WIN32
+
+#include "runtime/window.h"
+
+#include "runtime/driver.h"
+#include "runtime/image.h"
+#include "runtime/text.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+namespace rt {
+
+namespace {
+
+constexpr int first_control_id = 1000; // Win32 ids of the controls: this plus their place, clear of IDOK, IDCANCEL
+constexpr UINT_PTR timer_id = 1;
+const wchar_t window_class[] = L"VelquinWindow";
+const wchar_t image_class[] = L"VelquinImage";
+const wchar_t click_class[] = L"VelquinClickArea";
+
+std::vector<Window*> open_windows; // the modal stack, innermost last; windows live on the main thread only
+
+// An image control: its picture (GWLP_USERDATA) scaled to the client area.
+LRESULT CALLBACK image_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(h, &ps);
+        RECT r;
+        GetClientRect(h, &r);
+        const auto* pic = reinterpret_cast<const Picture*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+        if (pic) pic->draw(dc, r);
+        EndPaint(h, &ps);
+        return 0;
+    }
+    }
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
+// A transparent button: draws nothing, so the picture under it shows; a click inside it presses it.
+LRESULT CALLBACK click_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(h, &ps);
+        EndPaint(h, &ps);
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+        SetCapture(h);
+        return 0;
+    case WM_LBUTTONUP:
+        if (GetCapture() == h) {
+            ReleaseCapture();
+            RECT r;
+            GetClientRect(h, &r);
+            const POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+            if (PtInRect(&r, pt))
+                SendMessageW(GetParent(h), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), BN_CLICKED),
+                             reinterpret_cast<LPARAM>(h));
+        }
+        return 0;
+    case WM_SETCURSOR:
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+    }
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
+void register_classes(WNDPROC window_proc) {
+    static bool done = false;
+    if (done) return;
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
+                                             ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+    HINSTANCE self = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = window_proc;
+    wc.hInstance = self;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = window_class;
+    if (!RegisterClassExW(&wc)) report_failure("RegisterClassExW", "VelquinWindow");
+    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = image_proc;
+    wc.hbrBackground = nullptr;
+    wc.lpszClassName = image_class;
+    if (!RegisterClassExW(&wc)) report_failure("RegisterClassExW", "VelquinImage");
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = click_proc;
+    wc.lpszClassName = click_class;
+    if (!RegisterClassExW(&wc)) report_failure("RegisterClassExW", "VelquinClickArea");
+    done = true;
+}
+
+// A font of the face and size; Hangul charset, so that a missing face falls back to one that draws Hangul.
+UniqueFont make_font(std::string_view face, int points, int weight) {
+    ScreenDC dc;
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(points, GetDeviceCaps(dc.get(), LOGPIXELSY), 72);
+    lf.lfWeight = weight;
+    lf.lfCharSet = HANGUL_CHARSET;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    const std::wstring w = wide(face);
+    lstrcpynW(lf.lfFaceName, w.c_str(), LF_FACESIZE);
+    UniqueFont font(CreateFontIndirectW(&lf));
+    if (!font) report_failure("CreateFontIndirectW", face);
+    return font;
+}
+
+std::wstring window_text(HWND h) {
+    std::wstring s(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
+    s.resize(static_cast<size_t>(GetWindowTextW(h, s.data(), static_cast<int>(s.size()))));
+    return s;
+}
+
+KeyCode modifiers() {
+    KeyCode m = 0;
+    if (GetKeyState(VK_SHIFT) < 0) m |= key::shift;
+    if (GetKeyState(VK_CONTROL) < 0) m |= key::ctrl;
+    if (GetKeyState(VK_MENU) < 0) m |= key::alt;
+    return m;
+}
+
+} // namespace
+
+Window::Control::Control() = default;
+Window::Control::~Control() = default;
+Window::Control::Control(Control&&) noexcept = default;
+
+DialogUnits DialogUnits::of(HFONT font) {
+    ScreenDC dc;
+    Selected sel(dc.get(), font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc.get(), &tm);
+    SIZE s{};
+    GetTextExtentPoint32W(dc.get(), L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &s);
+    DialogUnits u;
+    u.cx = std::max(1L, (s.cx / 26 + 1) / 2);
+    u.cy = std::max(1L, tm.tmHeight);
+    return u;
+}
+
+Window::Window(WindowDesc desc) : desc_(std::move(desc)) {
+    register_classes(&Window::thunk);
+    font_ = make_font(desc_.font, desc_.font_size, FW_NORMAL);
+    units_ = DialogUnits::of(font_.get());
+    owner_ = top() ? top()->hwnd_ : nullptr;
+
+    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    if (desc_.resizable) style |= WS_THICKFRAME | WS_MAXIMIZEBOX;
+    RECT r{0, 0, units_.x(desc_.at.w), units_.y(desc_.at.h)};
+    AdjustWindowRectEx(&r, style, FALSE, 0);
+    const int ww = r.right - r.left, wh = r.bottom - r.top;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int x = desc_.at.x == unchanged ? work.left + (work.right - work.left - ww) / 2 : units_.x(desc_.at.x);
+    const int y = desc_.at.y == unchanged ? work.top + (work.bottom - work.top - wh) / 2 : units_.y(desc_.at.y);
+
+    CreateWindowExW(0, window_class, wide(desc_.title).c_str(), style, x, y, ww, wh, owner_, nullptr,
+                    GetModuleHandleW(nullptr), this);
+    if (!hwnd_) {
+        report_failure("CreateWindowExW", desc_.title);
+        throw std::runtime_error("the window could not be created");
+    }
+    if (!desc_.icon.empty()) {
+        icon_big_ = load_icon(desc_.icon, GetSystemMetrics(SM_CXICON));
+        icon_small_ = load_icon(desc_.icon, GetSystemMetrics(SM_CXSMICON));
+        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_big_.get()));
+        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_small_.get()));
+    }
+
+    controls_.reserve(desc_.controls.size());
+    for (const ControlDesc& d : desc_.controls) {
+        Control c;
+        c.desc = d;
+        c.shown = !(d.flags & flag::hidden);
+        c.active = !(d.flags & flag::disabled);
+        controls_.push_back(std::move(c));
+    }
+    for (int i = 0; i < static_cast<int>(controls_.size()); ++i)
+        create_control(i);
+    // The pages of each sheet, in their order.
+    for (int i = 0; i < static_cast<int>(controls_.size()); ++i) {
+        const Control& c = controls_[static_cast<size_t>(i)];
+        const int sheet = index_of(c.desc.parent);
+        if (c.desc.kind != Kind::tab || sheet < 0 || !controls_[static_cast<size_t>(sheet)].hwnd) continue;
+        std::wstring text = wide(c.desc.text);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text.data();
+        SendMessageW(controls_[static_cast<size_t>(sheet)].hwnd, TCM_INSERTITEMW, static_cast<WPARAM>(tab_index(i)),
+                     reinterpret_cast<LPARAM>(&item));
+    }
+    apply_states();
+}
+
+Window::~Window() {
+    try {
+        close();
+    } catch (...) {
+    }
+}
+
+Window* Window::top() noexcept {
+    return open_windows.empty() ? nullptr : open_windows.back();
+}
+
+void Window::create_control(int index) {
+    Control& c = controls_[static_cast<size_t>(index)];
+    const ControlDesc& d = c.desc;
+    const wchar_t* cls = nullptr;
+    // Later controls lie above earlier ones (a sheet under its page's controls, a picture under its click areas):
+    // every control is clipped by the ones above it, except pictures and click areas, which must not cut holes
+    // into each other.
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS, ex = 0;
+    bool with_text = true;
+    switch (d.kind) {
+    case Kind::button:
+        if (d.flags & flag::transparent) {
+            cls = click_class;
+            style &= ~WS_CLIPSIBLINGS;
+            ex = WS_EX_TRANSPARENT;
+            with_text = false;
+        } else {
+            cls = L"BUTTON";
+            style |= BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP;
+        }
+        break;
+    case Kind::prompt:
+        cls = L"STATIC";
+        style |= SS_LEFT | SS_NOPREFIX;
+        break;
+    case Kind::entry:
+        cls = L"EDIT";
+        style |= ES_AUTOHSCROLL | WS_TABSTOP;
+        ex = WS_EX_CLIENTEDGE;
+        break;
+    case Kind::group:
+    case Kind::tab:
+        return; // no window of their own
+    case Kind::group_box:
+        cls = L"BUTTON";
+        style |= BS_GROUPBOX;
+        break;
+    case Kind::panel:
+        cls = L"STATIC";
+        style |= SS_NOPREFIX;
+        with_text = false;
+        break;
+    case Kind::image:
+        cls = image_class;
+        style &= ~WS_CLIPSIBLINGS;
+        with_text = false;
+        break;
+    case Kind::sheet:
+        cls = WC_TABCONTROLW;
+        style |= WS_TABSTOP;
+        with_text = false;
+        break;
+    case Kind::list:
+        cls = WC_LISTVIEWW;
+        style |= LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP;
+        ex = WS_EX_CLIENTEDGE;
+        with_text = false;
+        break;
+    case Kind::tree:
+        cls = WC_TREEVIEWW;
+        style |= TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP;
+        ex = WS_EX_CLIENTEDGE;
+        with_text = false;
+        break;
+    }
+    c.hwnd = CreateWindowExW(ex, cls, with_text ? wide(d.text).c_str() : L"", style, units_.x(d.at.x), units_.y(d.at.y),
+                             units_.x(d.at.w), units_.y(d.at.h), hwnd_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(first_control_id + index)),
+                             GetModuleHandleW(nullptr), nullptr);
+    if (!c.hwnd) {
+        report_failure("CreateWindowExW", d.text);
+        return;
+    }
+    SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SetWindowPos(c.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (d.kind == Kind::image && !d.picture.empty()) {
+        c.picture = std::make_unique<Picture>();
+        if (c.picture->load(d.picture))
+            SetWindowLongPtrW(c.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c.picture.get()));
+    }
+    if (!d.icon.empty()) set_icon(d.id, d.icon);
+    if (!d.tip.empty()) set_tip(d.id, d.tip);
+}
+
+// --- the event loop ---------------------------------------------------------------------------------------------
+
+LRESULT CALLBACK Window::thunk(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    Window* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = h;
+    } else {
+        self = reinterpret_cast<Window*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(h, msg, wp, lp);
+    LRESULT result = 0;
+    try {
+        result = self->proc(msg, wp, lp);
+    } catch (...) {
+        hold_exception();
+    }
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+    }
+    return result;
+}
+
+LRESULT Window::proc(UINT msg, WPARAM wp, LPARAM lp) {
+    const int count = static_cast<int>(controls_.size());
+    switch (msg) {
+    case WM_COMMAND: {
+        const int i = LOWORD(wp) - first_control_id;
+        if (lp == 0 || i < 0 || i >= count) break;
+        Control& c = controls_[static_cast<size_t>(i)];
+        const int code = HIWORD(wp);
+        if (c.handler && c.handler->command(*this, c.desc.id, code)) return 0;
+        if (c.desc.kind == Kind::button) {
+            if (code == BN_CLICKED)
+                queue({EventKind::accepted, c.desc.id});
+            else if (code == BN_SETFOCUS)
+                queue({EventKind::selected, c.desc.id});
+        } else if (c.desc.kind == Kind::entry) {
+            if (code == EN_SETFOCUS) {
+                queue({EventKind::selected, c.desc.id});
+            } else if (code == EN_KILLFOCUS && SendMessageW(c.hwnd, EM_GETMODIFY, 0, 0)) {
+                SendMessageW(c.hwnd, EM_SETMODIFY, FALSE, 0);
+                queue({EventKind::accepted, c.desc.id});
+            }
+        }
+        return 0;
+    }
+    case WM_NOTIFY: {
+        auto* nm = reinterpret_cast<NMHDR*>(lp);
+        const int i = static_cast<int>(nm->idFrom) - first_control_id;
+        if (i < 0 || i >= count || controls_[static_cast<size_t>(i)].hwnd != nm->hwndFrom) break;
+        Control& c = controls_[static_cast<size_t>(i)];
+        LRESULT result = 0;
+        if (c.handler && c.handler->notify(*this, c.desc.id, *nm, result)) return result;
+        if (nm->code == NM_SETFOCUS) {
+            queue({EventKind::selected, c.desc.id});
+        } else if (c.desc.kind == Kind::sheet && nm->code == TCN_SELCHANGE) {
+            apply_states();
+            queue({EventKind::new_selection, c.desc.id});
+        } else if (c.desc.kind == Kind::list && nm->code == LVN_ITEMCHANGED) {
+            const auto* lv = reinterpret_cast<const NMLISTVIEW*>(nm);
+            if ((lv->uNewState & LVIS_SELECTED) && !(lv->uOldState & LVIS_SELECTED))
+                queue({EventKind::new_selection, c.desc.id});
+        } else if (c.desc.kind == Kind::tree && nm->code == TVN_SELCHANGEDW) {
+            queue({EventKind::new_selection, c.desc.id});
+        }
+        return 0;
+    }
+    case WM_SIZE:
+        if (opened_ && wp != SIZE_MINIMIZED) queue({EventKind::sized});
+        return 0;
+    case WM_GETMINMAXINFO: {
+        auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
+        const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+        const DWORD ex = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+        auto outer = [&](SIZE s) {
+            RECT r{0, 0, s.cx, s.cy};
+            AdjustWindowRectEx(&r, style, FALSE, ex);
+            return POINT{r.right - r.left, r.bottom - r.top};
+        };
+        if (min_.cx > 0 && min_.cy > 0) mm->ptMinTrackSize = outer(min_);
+        if (max_.cx > 0 && max_.cy > 0) mm->ptMaxTrackSize = outer(max_);
+        return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (HBRUSH b = sheet_brush(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)))
+            return reinterpret_cast<LRESULT>(b);
+        break;
+    case WM_CLOSE:
+        queue({EventKind::close_window});
+        return 0;
+    case WM_TIMER:
+        if (wp == timer_id) queue({EventKind::timer});
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND f = GetFocus();
+            if (f && IsChild(hwnd_, f)) saved_focus_ = f;
+            return 0;
+        }
+        if (opened_) queue({EventKind::gain_focus});
+        if (saved_focus_ && IsWindow(saved_focus_) && IsWindowVisible(saved_focus_) && IsWindowEnabled(saved_focus_))
+            SetFocus(saved_focus_);
+        else
+            move_focus(1);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(hwnd_, timer_id);
+        break;
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void Window::queue(Event e) {
+    if (ended_) return;
+    // Size changes and timer ticks that pile up while the program is busy count once.
+    if (e.kind == EventKind::sized || e.kind == EventKind::timer || e.kind == EventKind::gain_focus)
+        for (const Event& q : events_)
+            if (q.kind == e.kind) return;
+    events_.push_back(e);
+}
+
+void Window::post(EventKind kind, Id control, KeyCode k) {
+    if (!ended_) events_.push_back({kind, control.value, k});
+}
+
+void Window::open() {
+    if (opened_ || !hwnd_) return;
+    if (owner_) EnableWindow(owner_, FALSE);
+    open_windows.push_back(this);
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+    opened_ = true; // from here on: the size of the window opening is no size change
+    if (!GetFocus() || !IsChild(hwnd_, GetFocus())) move_focus(1);
+}
+
+Event Window::accept() {
+    if (ending_) end_loop();
+    for (;;) {
+        rethrow_held();
+        if (ended_ || !hwnd_) return {};
+        if (!events_.empty()) {
+            const Event e = events_.front();
+            events_.pop_front();
+            if (e.kind == EventKind::close_window) ending_ = true;
+            return e;
+        }
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam)); // for the loops further out
+                end_loop();
+                return {};
+            }
+            process(msg);
+            continue;
+        }
+        if (Driver* d = installed_driver()) {
+            d->idle(*this);
+            if (events_.empty()) MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            continue;
+        }
+        WaitMessage();
+    }
+}
+
+void Window::process(MSG& msg) {
+    const bool mine = msg.hwnd && hwnd_ && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd));
+    const int index = mine ? control_of(msg.hwnd) : -1;
+    bool done = false;
+    if (mine && msg.message == WM_KEYDOWN) {
+        const auto code =
+            static_cast<UINT>(SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)));
+        if (msg.wParam == VK_TAB && !(code & (DLGC_WANTTAB | DLGC_WANTALLKEYS))) {
+            move_focus(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+            done = true;
+        } else if (msg.wParam == VK_RETURN && (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+            SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
+            done = true;
+        } else if ((msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) && index >= 0 &&
+                   controls_[static_cast<size_t>(index)].desc.kind == Kind::entry) {
+            done = true; // a one-line entry has nothing to do with them (and would beep)
+        }
+    }
+    if (!done) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (mine) after_input(msg, index);
+}
+
+// Keys that press a control, then alerts: both after the key's or click's ordinary effect.
+void Window::after_input(const MSG& msg, int index) {
+    KeyCode k = 0;
+    switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        k = static_cast<KeyCode>(msg.wParam & 0xFFFF) | modifiers();
+        break;
+    case WM_LBUTTONDOWN:
+        k = key::mouse_left;
+        break;
+    case WM_LBUTTONDBLCLK:
+        k = key::mouse_left2;
+        break;
+    case WM_RBUTTONDOWN:
+        k = key::mouse_right;
+        break;
+    default:
+        return;
+    }
+    if (ended_) return;
+    if (!(k & key::mouse))
+        for (int i = 0; i < static_cast<int>(controls_.size()); ++i)
+            if (controls_[static_cast<size_t>(i)].desc.key == k && effective_shown(i) && effective_active(i)) {
+                queue({EventKind::accepted, controls_[static_cast<size_t>(i)].desc.id});
+                return;
+            }
+    for (const Alert& a : alerts_)
+        if (a.key == k && (a.index < 0 || a.index == index)) {
+            queue({EventKind::alert_key, index >= 0 ? controls_[static_cast<size_t>(index)].desc.id : 0, k});
+            return;
+        }
+}
+
+void Window::end_loop() {
+    if (ended_) return;
+    ended_ = true;
+    ending_ = false;
+    events_.clear();
+    if (hwnd_) KillTimer(hwnd_, timer_id);
+    open_windows.erase(std::remove(open_windows.begin(), open_windows.end(), this), open_windows.end());
+    if (owner_) EnableWindow(owner_, TRUE);
+    if (opened_ && hwnd_) {
+        const bool active = GetActiveWindow() == hwnd_;
+        ShowWindow(hwnd_, SW_HIDE);
+        if (active && owner_) SetActiveWindow(owner_);
+    }
+}
+
+void Window::close() {
+    end_loop();
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+// --- the window itself ------------------------------------------------------------------------------------------
+
+void Window::set_title(std::string_view cp949) {
+    const std::wstring w = wide(cp949);
+    desc_.title = std::string(cp949);
+    if (hwnd_) SetWindowTextW(hwnd_, w.c_str());
+}
+
+std::string Window::title() const {
+    return hwnd_ ? narrow(window_text(hwnd_)) : desc_.title;
+}
+
+Rect Window::position() const {
+    RECT w{}, c{};
+    GetWindowRect(hwnd_, &w);
+    GetClientRect(hwnd_, &c);
+    return {units_.du_x(w.left), units_.du_y(w.top), units_.du_x(c.right), units_.du_y(c.bottom)};
+}
+
+void Window::set_position(int x, int y, int w, int h) {
+    RECT now{}, client{};
+    GetWindowRect(hwnd_, &now);
+    GetClientRect(hwnd_, &client);
+    const int px = x == unchanged ? now.left : units_.x(x);
+    const int py = y == unchanged ? now.top : units_.y(y);
+    RECT r{0, 0, w == unchanged ? client.right : units_.x(w), h == unchanged ? client.bottom : units_.y(h)};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+    SetWindowPos(hwnd_, nullptr, px, py, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool Window::maximized() const {
+    return hwnd_ && IsZoomed(hwnd_);
+}
+bool Window::minimized() const {
+    return hwnd_ && IsIconic(hwnd_);
+}
+void Window::maximize() {
+    ShowWindow(hwnd_, SW_MAXIMIZE);
+}
+void Window::restore() {
+    ShowWindow(hwnd_, SW_RESTORE);
+}
+
+void Window::set_timer(int hundredths) {
+    if (hundredths <= 0)
+        KillTimer(hwnd_, timer_id);
+    else
+        SetTimer(hwnd_, timer_id, static_cast<UINT>(hundredths) * 10, nullptr);
+}
+
+void Window::display() {
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void Window::set_size_limits(SIZE min, SIZE max) {
+    min_ = min;
+    max_ = max;
+}
+
+SIZE Window::client_size() const {
+    RECT r{};
+    GetClientRect(hwnd_, &r);
+    return {r.right, r.bottom};
+}
+
+void Window::alert(KeyCode k) {
+    alerts_.push_back({-1, k});
+}
+
+void Window::alert(Id control, KeyCode k) {
+    const int i = index_of(control);
+    if (i >= 0) alerts_.push_back({i, k});
+}
+
+// --- controls ---------------------------------------------------------------------------------------------------
+
+int Window::index_of(Id control) const noexcept {
+    if (control.value == 0) return -1;
+    for (size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i].desc.id == control.value) return static_cast<int>(i);
+    return -1;
+}
+
+Window::Control* Window::find(Id control) {
+    const int i = index_of(control);
+    return i < 0 ? nullptr : &controls_[static_cast<size_t>(i)];
+}
+
+const Window::Control* Window::find(Id control) const {
+    const int i = index_of(control);
+    return i < 0 ? nullptr : &controls_[static_cast<size_t>(i)];
+}
+
+int Window::control_of(HWND h) const {
+    while (h && GetParent(h) != hwnd_)
+        h = GetParent(h);
+    if (!h) return -1;
+    const int i = GetDlgCtrlID(h) - first_control_id;
+    return i >= 0 && i < static_cast<int>(controls_.size()) ? i : -1;
+}
+
+int Window::tab_index(int index) const {
+    const int sheet = controls_[static_cast<size_t>(index)].desc.parent;
+    int n = 0;
+    for (int i = 0; i < index; ++i)
+        if (controls_[static_cast<size_t>(i)].desc.kind == Kind::tab &&
+            controls_[static_cast<size_t>(i)].desc.parent == sheet)
+            ++n;
+    return n;
+}
+
+int Window::sheet_under(int index) const {
+    for (int depth = 0; index >= 0 && depth < 64; ++depth) {
+        const Control& c = controls_[static_cast<size_t>(index)];
+        const int parent = index_of(c.desc.parent);
+        if (c.desc.kind == Kind::tab && parent >= 0 && controls_[static_cast<size_t>(parent)].desc.kind == Kind::sheet)
+            return controls_[static_cast<size_t>(parent)].hwnd ? parent : -1;
+        index = parent;
+    }
+    return -1;
+}
+
+// Labels, group boxes and buttons on a sheet's page take the page's own background (which a themed sheet draws
+// unlike the window's): a brush of the page as drawn, aligned with the control.
+HBRUSH Window::sheet_brush(HWND control, HDC dc) {
+    const int i = control_of(control);
+    if (i < 0) return nullptr;
+    const Kind kind = controls_[static_cast<size_t>(i)].desc.kind;
+    if (kind != Kind::prompt && kind != Kind::group_box && kind != Kind::button) return nullptr;
+    const int sheet = sheet_under(i);
+    if (sheet < 0) return nullptr;
+    HWND sh = controls_[static_cast<size_t>(sheet)].hwnd;
+    RECT sr{};
+    GetClientRect(sh, &sr);
+    if (sr.right <= 0 || sr.bottom <= 0) return nullptr;
+    if (!sheet_brush_ || sheet_brush_of_ != sh || sheet_brush_size_.cx != sr.right ||
+        sheet_brush_size_.cy != sr.bottom) {
+        HDC sdc = GetDC(sh);
+        HDC mem = CreateCompatibleDC(sdc);
+        HBITMAP bmp = CreateCompatibleBitmap(sdc, sr.right, sr.bottom);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        FillRect(mem, &sr, GetSysColorBrush(COLOR_BTNFACE));
+        SendMessageW(sh, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT | PRF_ERASEBKGND);
+        SelectObject(mem, old);
+        sheet_brush_.reset(CreatePatternBrush(bmp));
+        DeleteObject(bmp);
+        DeleteDC(mem);
+        ReleaseDC(sh, sdc);
+        sheet_brush_of_ = sh;
+        sheet_brush_size_ = {sr.right, sr.bottom};
+    }
+    RECT cr{};
+    GetWindowRect(control, &cr);
+    POINT origin{cr.left, cr.top};
+    ScreenToClient(sh, &origin);
+    SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
+    SetBkMode(dc, TRANSPARENT);
+    return sheet_brush_.get();
+}
+
+bool Window::effective_shown(int index) const {
+    for (int depth = 0; index >= 0 && depth < 64; ++depth) {
+        const Control& c = controls_[static_cast<size_t>(index)];
+        if (!c.shown) return false;
+        const int parent = index_of(c.desc.parent);
+        if (parent >= 0 && controls_[static_cast<size_t>(parent)].desc.kind == Kind::tab) {
+            const int sheet = index_of(controls_[static_cast<size_t>(parent)].desc.parent);
+            if (sheet >= 0 && controls_[static_cast<size_t>(sheet)].hwnd &&
+                SendMessageW(controls_[static_cast<size_t>(sheet)].hwnd, TCM_GETCURSEL, 0, 0) != tab_index(parent))
+                return false;
+        }
+        index = parent;
+    }
+    return true;
+}
+
+bool Window::effective_active(int index) const {
+    for (int depth = 0; index >= 0 && depth < 64; ++depth) {
+        const Control& c = controls_[static_cast<size_t>(index)];
+        if (!c.active) return false;
+        index = index_of(c.desc.parent);
+    }
+    return true;
+}
+
+void Window::apply_states() {
+    for (int i = 0; i < static_cast<int>(controls_.size()); ++i) {
+        HWND h = controls_[static_cast<size_t>(i)].hwnd;
+        if (!h) continue;
+        const bool show = effective_shown(i);
+        if (show != ((GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE) != 0)) ShowWindow(h, show ? SW_SHOWNA : SW_HIDE);
+        const bool on = effective_active(i);
+        if (on != (IsWindowEnabled(h) != FALSE)) EnableWindow(h, on);
+    }
+}
+
+void Window::range(Id first, Id last, void (*op)(Control&)) {
+    int a = index_of(first), b = index_of(last);
+    if (a < 0 || b < 0) return;
+    if (a > b) std::swap(a, b);
+    for (int i = a; i <= b; ++i)
+        op(controls_[static_cast<size_t>(i)]);
+    apply_states();
+}
+
+void Window::hide(Id first, Id last) {
+    range(first, last, [](Control& c) { c.shown = false; });
+}
+void Window::show(Id first, Id last) {
+    range(first, last, [](Control& c) { c.shown = true; });
+}
+void Window::enable(Id first, Id last) {
+    range(first, last, [](Control& c) { c.active = true; });
+}
+void Window::disable(Id first, Id last) {
+    range(first, last, [](Control& c) { c.active = false; });
+}
+
+bool Window::visible(Id control) const {
+    const int i = index_of(control);
+    return i >= 0 && effective_shown(i);
+}
+
+bool Window::enabled(Id control) const {
+    const int i = index_of(control);
+    return i >= 0 && effective_active(i);
+}
+
+HWND Window::handle(Id control) const {
+    const Control* c = find(control);
+    return c ? c->hwnd : nullptr;
+}
+
+void Window::set_text(Id control, std::string_view cp949) {
+    const int i = index_of(control);
+    if (i < 0) return;
+    Control& c = controls_[static_cast<size_t>(i)];
+    std::wstring w = wide(cp949);
+    c.desc.text = std::string(cp949); // cp949 may be the old text itself: converted first
+    if (c.hwnd && c.desc.kind != Kind::image && c.desc.kind != Kind::list && c.desc.kind != Kind::tree) {
+        SetWindowTextW(c.hwnd, w.c_str());
+    } else if (c.desc.kind == Kind::tab) {
+        if (HWND sheet = handle(c.desc.parent)) {
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = w.data();
+            SendMessageW(sheet, TCM_SETITEMW, static_cast<WPARAM>(tab_index(i)), reinterpret_cast<LPARAM>(&item));
+        }
+    }
+}
+
+std::string Window::text(Id control) const {
+    const Control* c = find(control);
+    if (!c) return {};
+    if (c->hwnd && (c->desc.kind == Kind::entry || c->desc.kind == Kind::prompt || c->desc.kind == Kind::button ||
+                    c->desc.kind == Kind::group_box))
+        return narrow(window_text(c->hwnd));
+    return c->desc.text;
+}
+
+void Window::set_icon(Id control, std::string_view name) {
+    Control* c = find(control);
+    if (!c) return;
+    const std::string icon_name(name); // name may be the old desc.icon itself
+    c->desc.icon = icon_name;
+    if (!c->hwnd || c->desc.kind != Kind::button || (c->desc.flags & flag::transparent)) return;
+    RECT r{};
+    GetClientRect(c->hwnd, &r);
+    UniqueIcon icon = icon_name.empty() ? UniqueIcon() : load_icon(icon_name, r.bottom >= 40 ? 32 : 16);
+    // With visual styles a button shows its icon beside its text; a button without text shows the icon alone.
+    LONG_PTR style = GetWindowLongPtrW(c->hwnd, GWL_STYLE);
+    style = c->desc.text.empty() && icon ? (style | BS_ICON) : (style & ~static_cast<LONG_PTR>(BS_ICON));
+    SetWindowLongPtrW(c->hwnd, GWL_STYLE, style);
+    SendMessageW(c->hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon.get()));
+    c->icon = std::move(icon);
+    InvalidateRect(c->hwnd, nullptr, TRUE);
+}
+
+HWND Window::tooltip() {
+    if (!tooltip_) {
+        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+        if (!tooltip_) {
+            report_failure("CreateWindowExW", "tooltips");
+            return nullptr;
+        }
+        SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+    }
+    return tooltip_;
+}
+
+void Window::set_tip(Id control, std::string_view cp949) {
+    Control* c = find(control);
+    if (!c) return;
+    std::wstring w = wide(cp949);
+    c->desc.tip = std::string(cp949); // cp949 may be the old tip itself: converted first
+    if (!c->hwnd || !tooltip()) return;
+    TOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = hwnd_;
+    ti.uId = reinterpret_cast<UINT_PTR>(c->hwnd);
+    ti.lpszText = w.data();
+    if (c->tip_added) {
+        SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    } else {
+        c->tip_added = SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)) != FALSE;
+    }
+}
+
+std::string Window::tip(Id control) const {
+    const Control* c = find(control);
+    return c ? c->desc.tip : std::string();
+}
+
+void Window::set_font(Id control, std::string_view face, int points, int weight) {
+    Control* c = find(control);
+    if (!c || !c->hwnd) return;
+    UniqueFont f = make_font(face, points, weight);
+    SendMessageW(c->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f ? f.get() : font_.get()), TRUE);
+    c->font = std::move(f);
+}
+
+Rect Window::position(Id control) const {
+    const Control* c = find(control);
+    if (!c) return {};
+    if (!c->hwnd) return c->desc.at;
+    RECT r{};
+    GetWindowRect(c->hwnd, &r);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    return {units_.du_x(r.left), units_.du_y(r.top), units_.du_x(r.right - r.left), units_.du_y(r.bottom - r.top)};
+}
+
+void Window::set_position(Id control, int x, int y, int w, int h) {
+    Control* c = find(control);
+    if (!c) return;
+    const Rect now = position(control);
+    const Rect to{x == unchanged ? now.x : x, y == unchanged ? now.y : y, w == unchanged ? now.w : w,
+                  h == unchanged ? now.h : h};
+    if (!c->hwnd) {
+        c->desc.at = to;
+        return;
+    }
+    // Parts left unchanged keep their pixels, so that rounding to dialog units does not move them.
+    RECT r{};
+    GetWindowRect(c->hwnd, &r);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    const int px = x == unchanged ? r.left : units_.x(x);
+    const int py = y == unchanged ? r.top : units_.y(y);
+    const int pw = w == unchanged ? r.right - r.left : units_.x(w);
+    const int ph = h == unchanged ? r.bottom - r.top : units_.y(h);
+    SetWindowPos(c->hwnd, nullptr, px, py, pw, ph, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::focus(Id control) {
+    if (HWND h = handle(control)) SetFocus(h);
+}
+
+void Window::type(Id control, std::string_view cp949) {
+    Control* c = find(control);
+    if (!c || c->desc.kind != Kind::entry) return;
+    set_text(control, cp949);
+    queue({EventKind::accepted, c->desc.id});
+}
+
+void Window::select(Id control, int row) {
+    Control* c = find(control);
+    if (!c) return;
+    if (c->handler) {
+        c->handler->select(*this, c->desc.id, row);
+    } else if (c->desc.kind == Kind::sheet && c->hwnd) {
+        SendMessageW(c->hwnd, TCM_SETCURSEL, static_cast<WPARAM>(row - 1), 0);
+        apply_states();
+    }
+}
+
+int Window::selection(Id control) {
+    Control* c = find(control);
+    if (!c) return 0;
+    if (c->handler) return c->handler->selection(*this, c->desc.id);
+    if (c->desc.kind == Kind::sheet && c->hwnd) return static_cast<int>(SendMessageW(c->hwnd, TCM_GETCURSEL, 0, 0)) + 1;
+    return 0;
+}
+
+void Window::attach(Id control, std::unique_ptr<ControlHandler> h) {
+    if (Control* c = find(control)) c->handler = std::move(h);
+}
+
+ControlHandler* Window::handler(Id control) const {
+    const Control* c = find(control);
+    return c ? c->handler.get() : nullptr;
+}
+
+bool Window::focusable(int index) const {
+    const Control& c = controls_[static_cast<size_t>(index)];
+    return c.hwnd && (GetWindowLongPtrW(c.hwnd, GWL_STYLE) & WS_TABSTOP) && effective_shown(index) &&
+           effective_active(index);
+}
+
+// Tab order is the order of the description.
+void Window::move_focus(int step) {
+    const int n = static_cast<int>(controls_.size());
+    if (n == 0) return;
+    int i = control_of(GetFocus());
+    if (i < 0) i = step > 0 ? -1 : n;
+    for (int k = 0; k < n; ++k) {
+        i = ((i + step) % n + n) % n;
+        if (focusable(i)) {
+            SetFocus(controls_[static_cast<size_t>(i)].hwnd);
+            return;
+        }
+    }
+}
+
+} // namespace rt
+
+#endif
