@@ -146,10 +146,6 @@ std::string download_command() {
 unsigned char VERSIONCHECK() {
     using versioncheck::Ctl;
     rt::Window window(versioncheck::P1_WINDOW());
-    // The window clips its children, so nothing would paint inside the group box's frame: a transparent group
-    // box lets the window's background show through it.
-    if (HWND group = window.handle(Ctl::GROUP1))
-        SetWindowLongPtrW(group, GWL_EXSTYLE, GetWindowLongPtrW(group, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
     const std::string SOURCEDIR = current_folder_short();
 
     const std::string URLNAME = versioncheck::version_page();

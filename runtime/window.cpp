@@ -257,6 +257,9 @@ void Window::create_control(int index) {
     case Kind::group_box:
         cls = L"BUTTON";
         style |= BS_GROUPBOX;
+        // The window clips its children, so nothing would paint inside the frame: a transparent group box lets
+        // the window's background show through it.
+        ex = WS_EX_TRANSPARENT;
         break;
     case Kind::panel:
         cls = L"STATIC";
