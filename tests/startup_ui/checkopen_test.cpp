@@ -73,6 +73,21 @@ TEST(CheckOpen, MissingFileWithoutCreateEnds) {
     EXPECT_FALSE(exists(dir.file(L"missing.VL1")));
 }
 
+// A missing folder is not a missing file: code 3 takes the road of every other code.
+TEST(CheckOpen, ALibraryInAMissingFolderEndsWithDiskError) {
+    WorkFolder dir(L"nofolder");
+    OINI.DB = "no such folder\\lib.VL1";
+    uitest::ScriptDriver d;
+    d.message_answers = {1};
+    const std::string stop = open_library(d, 1);
+    ASSERT_EQ(d.messages.size(), 1u);
+    EXPECT_EQ(d.messages[0].caption, "File Access Error");
+    EXPECT_EQ(u8(d.messages[0].text), u8(K(u"no such folder\\lib.VL1 파일을 오픈할 수 없습니다. 에러 : ")) +
+                                          "Path Not Found (3).");
+    EXPECT_EQ(stop, "Disk Error");
+    EXPECT_FALSE(exists(dir.file(L"no such folder")));
+}
+
 TEST(CheckOpen, ATextFileIsNotALibrary) {
     WorkFolder dir(L"text");
     write_file(dir.file(L"notes.VL1"), "these are notes, not a library\r\n");
