@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs a Windows program in the Wine environment, saves the X screen as PNG once a window with the given title
+# shows, and checks that the picture is not blank.
+#   screenshot-while.sh OUT TITLE [--end] PROGRAM ARGS...
+# The program runs in its own folder and may hold its window open with VELQUIN_HOLD_MS (the test programs do);
+# it must end by itself with exit code 0, or with --end it is ended after the screenshot.
+set -u
+out=$1 title=$2
+shift 2
+end=0
+[ "${1:-}" = --end ] && { end=1; shift; }
+exe=$1
+shift
+top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/tools/wine-env"
+wine_env_prefix
+trap wine_env_stop EXIT
+wine_env_display
+mkdir -p "$(dirname "$out")"
+rm -f "$out"
+(cd "$(dirname "$exe")" && VELQUIN_HOLD_MS=4000 wine "$exe" "$@" >/dev/null 2>&1) &
+pid=$!
+shown=0
+for i in $(seq 100); do
+    xwininfo -root -tree 2>/dev/null | grep -qF "\"$title" && { shown=1; break; }
+    sleep 0.1
+done
+[ $shown = 1 ] || { echo "no window titled $title showed"; kill $pid 2>/dev/null; exit 1; }
+sleep 0.7
+"$top/tools/screenshot" "$out"
+if [ $end = 1 ]; then
+    kill $pid 2>/dev/null
+    wait $pid 2>/dev/null
+else
+    wait $pid
+    rc=$?
+    [ $rc -eq 0 ] || { echo "the program failed ($rc)"; exit 1; }
+fi
+[ -s "$out" ] || { echo "no screenshot at $out"; exit 1; }
+colours=$(/usr/bin/convert "$out" -format '%k' info:)
+echo "screenshot $out: $colours colours"
+[ "$colours" -gt 2 ] || { echo "the screenshot is blank"; exit 1; }
