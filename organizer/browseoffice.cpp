@@ -19,17 +19,10 @@ namespace {
 
 std::string k(std::u16string_view text) { return rt::to_cp949(text); }
 
+// Controls of the main window lie on its tab page unless they name another holder.
 rt::ControlDesc control(Ctl id, rt::Kind kind, rt::Rect at, std::string text = {}, std::string icon = {},
                         unsigned flags = 0, Ctl parent = Ctl::TAB1) {
-    rt::ControlDesc d;
-    d.id = static_cast<int>(id);
-    d.kind = kind;
-    d.at = at;
-    d.text = std::move(text);
-    d.icon = std::move(icon);
-    d.flags = flags;
-    d.parent = static_cast<int>(parent);
-    return d;
+    return rt::control(id, kind, at, std::move(text), std::move(icon), flags, parent);
 }
 
 // The body of the notice document that a new library gets.

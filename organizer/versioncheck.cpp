@@ -27,14 +27,7 @@ std::string k(std::u16string_view text) {
 
 rt::ControlDesc control(Ctl id, rt::Kind kind, rt::Rect at, std::string text = {}, std::string icon = {},
                         Ctl parent = Ctl{}) {
-    rt::ControlDesc d;
-    d.id = static_cast<int>(id);
-    d.kind = kind;
-    d.at = at;
-    d.text = std::move(text);
-    d.icon = std::move(icon);
-    d.parent = static_cast<int>(parent);
-    return d;
+    return rt::control(id, kind, at, std::move(text), std::move(icon), 0, parent);
 }
 
 // A variable of the process environment (read through Win32, which sees what a test set), or empty.

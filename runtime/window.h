@@ -80,6 +80,20 @@ struct ControlDesc {
     std::string picture{}; // image: a picture resource (RCDATA) of the program or a picture file
 };
 
+// A control description with the fields that most descriptions set.
+inline ControlDesc control(Id id, Kind kind, Rect at, std::string text = {}, std::string icon = {},
+                           unsigned flags = 0, Id parent = 0) {
+    ControlDesc d;
+    d.id = id.value;
+    d.kind = kind;
+    d.at = at;
+    d.text = std::move(text);
+    d.icon = std::move(icon);
+    d.flags = flags;
+    d.parent = parent.value;
+    return d;
+}
+
 struct WindowDesc {
     std::string title{};                     // CP949
     std::string font = "Gulim";              // the face of the window's font; dialog units follow it

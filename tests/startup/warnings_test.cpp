@@ -2,6 +2,7 @@
 #include "organizer/warnings.h"
 
 #include "runtime/text.h"
+#include "tests/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -9,22 +10,7 @@ using namespace velquin;
 
 namespace {
 
-std::string utf8(const std::u16string& s) {
-    std::string out;
-    for (char16_t c : s) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
+using testutil::utf8;
 
 const std::string kFile = rt::to_cp949(u"C:\\문서\\myOFFICE.VL1   ");
 

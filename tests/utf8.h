@@ -1,0 +1,26 @@
+// UTF-16 text as UTF-8, for failure messages of the portable tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace testutil {
+
+inline std::string utf8(std::u16string_view s) {
+    std::string out;
+    for (char16_t c : s) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+} // namespace testutil
