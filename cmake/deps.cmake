@@ -13,8 +13,11 @@ target_compile_definitions(sqlite3 PRIVATE
     SQLITE_OMIT_LOAD_EXTENSION
     SQLITE_THREADSAFE=1
     # Under Wine a positioned ReadFile (OVERLAPPED offset) costs a server round trip per page: plain
-    # SetFilePointer + ReadFile is about 16x faster there and no slower on Windows. Memory-mapped I/O would
-    # be faster still, but turns an I/O error on a network share into a fault inside the process.
+    # SetFilePointer + ReadFile is about 16x faster there and no slower on Windows. Measured with
+    # tools/bench-keyfile on a library of 100,000 documents under Wine: opening with the key check 57 -> 6 ms,
+    # counting the records 146 -> 13 ms, the first list read in date order 0.27 -> 0.16 s (later reads come
+    # from the page cache). Memory-mapped I/O would be faster still, but turns an I/O error on a network share
+    # into a fault inside the process.
     SQLITE_WIN32_NO_OVERLAPPED)
 if(CMAKE_CROSSCOMPILING)
     set_source_files_properties("${sqlite_dir}/sqlite3.c" PROPERTIES COMPILE_OPTIONS "-w")

@@ -3,8 +3,9 @@
 // On disk (one SQLite database per library, see runtime/keyfile.cpp) a record is one row of the table "office":
 //   pos                the record's position (rowid, never reused)
 //   tree sort level dno node user date time cdate size     INTEGER
-//   index ext subj tag afile_1..afile_10 aremark_1..aremark_10
-//                      TEXT, UTF-8 without trailing blanks (a BLOB of the CP949 bytes when they do not convert)
+//   index ext subj tag TEXT, UTF-8 without trailing blanks (a BLOB of the CP949 bytes when they do not convert)
+//   afile aremark      TEXT, the 10 slots as lines without trailing blanks, trailing empty lines dropped (a BLOB
+//                      of all 640 or 600 bytes when a slot does not convert)
 //   index_upper        BLOB, the 10 bytes of INDEX with ASCII letters upper-cased: the column INDEX_KEY orders
 // Keys are the indexes office_tree_key (tree), office_node_key (node, date DESC), office_dno_key (dno),
 // office_date_key (date DESC, time DESC) and office_index_key (index_upper), each partial (WHERE a component is
@@ -13,19 +14,20 @@
 #include "organizer/office.h"
 
 #include <cstddef>
+#include <type_traits>
 
 #include "organizer/globals.h"
+#include "runtime/perthread.h"
 
 namespace velquin {
 
-static_assert(offsetof(OFC_RECORD, TREE) == 0 && offsetof(OFC_RECORD, SORT) == 2 &&
-              offsetof(OFC_RECORD, LEVEL) == 4 && offsetof(OFC_RECORD, DNO) == 6 &&
-              offsetof(OFC_RECORD, NODE) == 10 && offsetof(OFC_RECORD, USER) == 12 &&
+static_assert(offsetof(OFC_RECORD, TREE) == 0 && offsetof(OFC_RECORD, SORT) == 2 && offsetof(OFC_RECORD, LEVEL) == 4 &&
+              offsetof(OFC_RECORD, DNO) == 6 && offsetof(OFC_RECORD, NODE) == 10 && offsetof(OFC_RECORD, USER) == 12 &&
               offsetof(OFC_RECORD, DATE) == 16 && offsetof(OFC_RECORD, TIME) == 20 &&
               offsetof(OFC_RECORD, CDATE) == 24 && offsetof(OFC_RECORD, INDEX) == 28 &&
-              offsetof(OFC_RECORD, EXT) == 38 && offsetof(OFC_RECORD, SUBJ) == 42 &&
-              offsetof(OFC_RECORD, TAG) == 142 && offsetof(OFC_RECORD, SIZE) == 202 &&
-              offsetof(OFC_RECORD, AFILE) == 206 && offsetof(OFC_RECORD, AREMARK) == 846);
+              offsetof(OFC_RECORD, EXT) == 38 && offsetof(OFC_RECORD, SUBJ) == 42 && offsetof(OFC_RECORD, TAG) == 142 &&
+              offsetof(OFC_RECORD, SIZE) == 202 && offsetof(OFC_RECORD, AFILE) == 206 &&
+              offsetof(OFC_RECORD, AREMARK) == 846);
 
 namespace {
 
@@ -64,8 +66,10 @@ const rt::Table OFFICE_TABLE{
     {"NOTE", "OBJECT"},
 };
 
+// Plain data: a thread_local with a destructor is unsafe under mingw (runtime/perthread.h).
+static_assert(std::is_trivially_destructible_v<OFC_RECORD>);
 thread_local OFC_RECORD OFC;
-thread_local OFFICE_FILE OFFICE;
+thread_local OFFICE_FILE& OFFICE = rt::per_thread<OFFICE_FILE>();
 
 OFFICE_FILE::OFFICE_FILE() : rt::KeyFile(OFFICE_TABLE, &OFC) {
     bind_name(OINI.DB.data, sizeof OINI.DB.data);

@@ -3,9 +3,10 @@
 //
 //   - the record is one row of a table named after the declared table (lower case); its position is the
 //     rowid "pos" (AUTOINCREMENT, so a deleted record's position is never handed to a new record);
-//   - every field slot is one column named after the field (array slots get _1, _2, ...): numbers INTEGER,
-//     text TEXT holding UTF-8 without trailing blanks when the CP949 bytes convert both ways, otherwise a BLOB of
-//     the raw bytes, so every text keeps its bytes exactly;
+//   - every field is one column named after the field: numbers INTEGER, text TEXT holding UTF-8 without trailing
+//     blanks when the CP949 bytes convert both ways, otherwise a BLOB of the raw bytes, so every text keeps its
+//     bytes exactly; the slots of an array field are the lines of its text (trailing empty ones dropped), or
+//     all its bytes in a BLOB. Fewer columns make reading a record faster;
 //   - a text key component also has a BLOB column of the full blank-padded bytes (ASCII letters upper-cased for
 //     a case-insensitive key: "<field>_upper", as they are otherwise: "<field>_bytes"), so that the index order
 //     is the CP949 byte order and any SQLite reader can follow it without a collation of ours;
@@ -30,6 +31,7 @@
 #include <limits>
 #include <map>
 
+#include "runtime/perthread.h"
 #include "runtime/text.h"
 
 namespace rt {
@@ -45,32 +47,49 @@ struct ErrorState {
     std::string driver_text;
 };
 
-thread_local ErrorState t_error;
+thread_local ErrorState& t_error = per_thread<ErrorState>();
 
 const char* standard_text(long code) {
     switch (code) {
-    case 0: return "";
-    case ERR_FILE_NOT_FOUND: return "File Not Found";
-    case ERR_PATH_NOT_FOUND: return "Path Not Found";
-    case ERR_ACCESS_DENIED: return "Access Denied";
-    case ERR_ENTRY_NOT_FOUND: return "Entry Not Found";
-    case ERR_LOCKED: return "File Is Already Locked";
-    case ERR_NOT_AVAILABLE: return "Record Not Available";
-    case ERR_RECORD_NOT_FOUND: return "Record Not Found";
-    case ERR_NOT_OPEN: return "File Not Open";
-    case ERR_KEYS_DAMAGED: return "Key File Must Be Rebuilt";
-    case ERR_INVALID_FILE: return "Invalid Record Declaration";
-    case ERR_ALREADY_OPEN: return "File Already Open";
-    case ERR_NOT_SUPPORTED: return "Function Not Supported";
-    case ERR_DRIVER: return "File System Error";
-    default: return "Unknown Error";
+    case 0:
+        return "";
+    case ERR_FILE_NOT_FOUND:
+        return "File Not Found";
+    case ERR_PATH_NOT_FOUND:
+        return "Path Not Found";
+    case ERR_ACCESS_DENIED:
+        return "Access Denied";
+    case ERR_ENTRY_NOT_FOUND:
+        return "Entry Not Found";
+    case ERR_LOCKED:
+        return "File Is Already Locked";
+    case ERR_NOT_AVAILABLE:
+        return "Record Not Available";
+    case ERR_RECORD_NOT_FOUND:
+        return "Record Not Found";
+    case ERR_NOT_OPEN:
+        return "File Not Open";
+    case ERR_KEYS_DAMAGED:
+        return "Key File Must Be Rebuilt";
+    case ERR_INVALID_FILE:
+        return "Invalid Record Declaration";
+    case ERR_ALREADY_OPEN:
+        return "File Already Open";
+    case ERR_NOT_SUPPORTED:
+        return "Function Not Supported";
+    case ERR_DRIVER:
+        return "File System Error";
+    default:
+        return "Unknown Error";
     }
 }
 
+// Success. The thread's error state is looked up once: under mingw every thread_local access is a call.
 void ok() {
-    t_error.code = 0;
-    t_error.driver_code.clear();
-    t_error.driver_text.clear();
+    ErrorState& e = t_error;
+    e.code = 0;
+    if (!e.driver_code.empty()) e.driver_code.clear();
+    if (!e.driver_text.empty()) e.driver_text.clear();
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -186,7 +205,8 @@ private:
         for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
             std::vector<std::uint16_t> codes;
             for (unsigned trail = 0x41; trail <= 0xFE; ++trail)
-                if (is_trail(static_cast<unsigned char>(trail))) codes.push_back(static_cast<std::uint16_t>(lead << 8 | trail));
+                if (is_trail(static_cast<unsigned char>(trail)))
+                    codes.push_back(static_cast<std::uint16_t>(lead << 8 | trail));
             std::vector<char16_t> units = to_units(codes);
             if (units.size() != codes.size()) {
                 units.clear();
@@ -238,7 +258,7 @@ private:
         return units;
     }
 
-    std::vector<char16_t> fwd_;     // (lead - 0x81) * 256 + trail -> UTF-16, 0 when not convertible
+    std::vector<char16_t> fwd_;      // (lead - 0x81) * 256 + trail -> UTF-16, 0 when not convertible
     std::vector<std::uint16_t> rev_; // UTF-16 -> lead << 8 | trail, 0 when none
 };
 
@@ -263,7 +283,8 @@ std::string quoted(const std::string& name) {
 
 std::string hex_blanks(std::size_t n) {
     std::string out = "x'";
-    for (std::size_t i = 0; i < n; ++i) out += "20";
+    for (std::size_t i = 0; i < n; ++i)
+        out += "20";
     return out + "'";
 }
 
@@ -272,8 +293,9 @@ struct Column {
     std::string name;
     std::size_t field;
     FieldType type;
-    std::size_t offset; // byte position of the slot in the record
-    std::size_t size;
+    std::size_t offset; // byte position of the field in the record
+    std::size_t size;   // of one slot
+    std::size_t slots;
 };
 
 // A key column holding a text field's padded bytes (upper-cased for nocase).
@@ -284,17 +306,17 @@ struct KeyColumn {
 };
 
 struct KeyInfo {
-    std::string index;                  // index name
-    std::vector<std::string> exprs;     // the column of each component
-    std::vector<int> text_column;       // key column of each component, -1 for a number
-    std::string cond;                   // membership condition over the table's columns, "1" when not optional
-    std::string cond_new, cond_old;     // the same over new./old. in triggers
+    std::string index;              // index name
+    std::vector<std::string> exprs; // the column of each component
+    std::vector<int> text_column;   // key column of each component, -1 for a number
+    std::string cond;               // membership condition over the table's columns, "1" when not optional
+    std::string cond_new, cond_old; // the same over new./old. in triggers
     std::string index_sql;
 };
 
 struct Schema {
-    std::string table;                  // quoted table name
-    std::string table_name;             // unquoted
+    std::string table;      // quoted table name
+    std::string table_name; // unquoted
     std::vector<Column> columns;
     std::vector<KeyColumn> key_columns;
     std::vector<KeyInfo> keys;
@@ -314,16 +336,13 @@ Schema make_schema(const Table& t) {
     s.table = quoted(s.table_name);
     for (std::size_t f = 0; f < t.fields.size(); ++f) {
         const Field& fd = t.fields[f];
-        const std::size_t width = fd.type == FieldType::Text   ? fd.size
-                                  : fd.type == FieldType::Byte ? 1
+        const std::size_t width = fd.type == FieldType::Text    ? fd.size
+                                  : fd.type == FieldType::Byte  ? 1
                                   : fd.type == FieldType::Short ? 2
                                                                 : 4;
         if (fd.size != width || fd.slots == 0 || fd.offset + fd.size * fd.slots > t.record_size) s.valid = false;
-        for (std::size_t k = 0; k < fd.slots; ++k) {
-            std::string name = lower(fd.name);
-            if (fd.slots > 1) name += "_" + std::to_string(k + 1);
-            s.columns.push_back({name, f, fd.type, fd.offset + k * fd.size, fd.size});
-        }
+        if (fd.slots > 1 && fd.type != FieldType::Text) s.valid = false;
+        s.columns.push_back({lower(fd.name), f, fd.type, fd.offset, fd.size, fd.slots});
     }
     auto key_column = [&](std::size_t field, bool upper) {
         const std::string name = lower(t.fields[field].name) + (upper ? "_upper" : "_bytes");
@@ -502,12 +521,19 @@ long driver_failure(sqlite3* db, int rc, long fallback = ERR_DRIVER) {
     long code;
     switch (rc & 0xFF) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: code = ERR_LOCKED; break;
-    case SQLITE_NOTADB: code = ERR_INVALID_FILE; break;
+    case SQLITE_LOCKED:
+        code = ERR_LOCKED;
+        break;
+    case SQLITE_NOTADB:
+        code = ERR_INVALID_FILE;
+        break;
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_AUTH: code = ERR_ACCESS_DENIED; break;
-    default: code = fallback;
+    case SQLITE_AUTH:
+        code = ERR_ACCESS_DENIED;
+        break;
+    default:
+        code = fallback;
     }
     set_error(code, std::to_string((rc & 0xFF) == (ext & 0xFF) ? ext : rc), std::move(text));
     return code;
@@ -519,7 +545,8 @@ bool is_corrupt(int rc) {
 
 std::int64_t read_number(const char* p, FieldType type) {
     switch (type) {
-    case FieldType::Byte: return static_cast<unsigned char>(*p);
+    case FieldType::Byte:
+        return static_cast<unsigned char>(*p);
     case FieldType::Short: {
         std::int16_t v;
         std::memcpy(&v, p, sizeof v);
@@ -530,14 +557,17 @@ std::int64_t read_number(const char* p, FieldType type) {
         std::memcpy(&v, p, sizeof v);
         return v;
     }
-    case FieldType::Text: break;
+    case FieldType::Text:
+        break;
     }
     return 0;
 }
 
 void write_number(char* p, FieldType type, std::int64_t value) {
     switch (type) {
-    case FieldType::Byte: *p = static_cast<char>(static_cast<unsigned char>(value)); break;
+    case FieldType::Byte:
+        *p = static_cast<char>(static_cast<unsigned char>(value));
+        break;
     case FieldType::Short: {
         const auto v = static_cast<std::int16_t>(value);
         std::memcpy(p, &v, sizeof v);
@@ -548,7 +578,8 @@ void write_number(char* p, FieldType type, std::int64_t value) {
         std::memcpy(p, &v, sizeof v);
         break;
     }
-    case FieldType::Text: break;
+    case FieldType::Text:
+        break;
     }
 }
 
@@ -559,6 +590,13 @@ struct KeyValue {
     bool text = false;
 };
 
+// A column value of a row: a number, or the bytes of a text or BLOB.
+struct Cell {
+    int type; // SQLITE_INTEGER, SQLITE_TEXT, SQLITE_BLOB or SQLITE_NULL
+    std::int64_t number = 0;
+    std::string_view bytes;
+};
+
 void bind_value(sqlite3_stmt* s, int at, const KeyValue& v) {
     if (v.text)
         sqlite3_bind_blob(s, at, v.bytes.data(), static_cast<int>(v.bytes.size()), SQLITE_TRANSIENT);
@@ -567,7 +605,7 @@ void bind_value(sqlite3_stmt* s, int at, const KeyValue& v) {
 }
 
 constexpr int kMinBatch = 16;
-constexpr int kMaxBatch = 1024;
+constexpr int kMaxBatch = 4096;
 constexpr int kDefaultBusyMs = 1000;
 
 } // namespace
@@ -589,9 +627,10 @@ std::string driver_error_text() {
 }
 
 void set_error(long code, std::string driver_code, std::string driver_text) {
-    t_error.code = code;
-    t_error.driver_code = std::move(driver_code);
-    t_error.driver_text = std::move(driver_text);
+    ErrorState& e = t_error;
+    e.code = code;
+    e.driver_code = std::move(driver_code);
+    e.driver_text = std::move(driver_text);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -606,8 +645,8 @@ struct KeyFile::Impl {
 
     // A large field in the buffer.
     struct BlobSlot {
-        bool loaded = true;      // data holds the field
-        bool dirty = false;      // set since the record was read or written
+        bool loaded = true; // data holds the field
+        bool dirty = false; // set since the record was read or written
         std::string data;
         std::int64_t source = 0; // record whose field this is (read lazily when not loaded)
     };
@@ -621,9 +660,10 @@ struct KeyFile::Impl {
         std::int64_t pos = 0;     // position of the last row returned (After)
         int dir = 0;              // direction of the rows in the batch, 0 when there is no batch
         int batch = kMinBatch;    // rows to read in the next batch
-        std::vector<char> images; // the batch: record images...
-        std::vector<std::int64_t> positions;
-        std::vector<std::vector<KeyValue>> keys; // ...their key values
+        // The batch: each row as it came from SQLite (its position, then its columns and key columns as
+        // cells), decoded into the record only when next() or previous() reaches it.
+        std::string arena;
+        std::vector<std::size_t> rows; // offset of each row in arena
         std::size_t count = 0, index = 0;
     };
 
@@ -631,6 +671,7 @@ struct KeyFile::Impl {
     char* record;
     Schema schema;
     std::vector<char> blank; // a cleared record image
+    bool gaps = false;       // some record bytes belong to no field (they read as in a cleared record)
     const char* name_var = nullptr;
     std::size_t name_len = 0;
     std::string fixed_name;
@@ -641,15 +682,23 @@ struct KeyFile::Impl {
     Cursor cur;
     std::vector<BlobSlot> blobs;
 
-    Stmt begin, commit, rollback, insert, update, erase, select_at, count;
+    Stmt begin, begin_read, commit, rollback, insert, update, erase, select_at, count;
     std::vector<Stmt> blob_read, blob_size, blob_write, blob_erase, blob_copy;
     std::vector<KeyStmts> key_stmts;
-    std::string text_buf; // scratch for conversions
+    std::string text_buf, slot_buf; // scratch for conversions
+    std::vector<Cell> cells;        // scratch for a row
 
     Impl(const Table& t, void* rec) : table(t), record(static_cast<char*>(rec)), schema(make_schema(t)) {
         blank.assign(t.record_size, 0);
-        for (const Column& c : schema.columns)
-            if (c.type == FieldType::Text) std::memset(blank.data() + c.offset, ' ', c.size);
+        std::vector<bool> covered(t.record_size, false);
+        for (const Column& c : schema.columns) {
+            const std::size_t n = c.size * c.slots;
+            if (c.offset + n > t.record_size) continue;
+            if (c.type == FieldType::Text) std::memset(blank.data() + c.offset, ' ', n);
+            for (std::size_t i = 0; i < n; ++i)
+                covered[c.offset + i] = true;
+        }
+        gaps = std::find(covered.begin(), covered.end(), false) != covered.end();
         blobs.resize(t.blobs.size());
     }
 
@@ -664,10 +713,14 @@ struct KeyFile::Impl {
     std::string create_sql() const {
         const Schema& s = schema;
         std::string sql = s.table_sql + ";" + s.keys_sql + ";";
-        for (const std::string& b : s.blob_sql) sql += b + ";";
-        for (const KeyInfo& k : s.keys) sql += k.index_sql + ";";
-        for (const auto& t : s.triggers) sql += t.second + ";";
-        for (const KeyDecl& k : table.keys) sql += "INSERT INTO " + quoted(s.keys_table) + " VALUES('" + k.name + "',0);";
+        for (const std::string& b : s.blob_sql)
+            sql += b + ";";
+        for (const KeyInfo& k : s.keys)
+            sql += k.index_sql + ";";
+        for (const auto& t : s.triggers)
+            sql += t.second + ";";
+        for (const KeyDecl& k : table.keys)
+            sql += "INSERT INTO " + quoted(s.keys_table) + " VALUES('" + k.name + "',0);";
         return sql;
     }
 
@@ -690,11 +743,13 @@ struct KeyFile::Impl {
             }
             if (rc == SQLITE_OK) {
                 const Schema& s = schema;
-                std::string sql = "BEGIN;INSERT INTO \"rebuild\"." + s.table + " SELECT * FROM \"main\"." + s.table + ";";
+                std::string sql =
+                    "BEGIN;INSERT INTO \"rebuild\"." + s.table + " SELECT * FROM \"main\"." + s.table + ";";
                 for (const std::string& b : s.blob_tables)
                     sql += "INSERT INTO \"rebuild\"." + quoted(b) + " SELECT * FROM \"main\"." + quoted(b) + ";";
                 sql += "UPDATE \"rebuild\".sqlite_sequence SET seq=max(seq,coalesce((SELECT seq FROM "
-                       "\"main\".sqlite_sequence WHERE name='" + s.table_name + "'),0)) WHERE name='" + s.table_name + "';";
+                       "\"main\".sqlite_sequence WHERE name='" +
+                       s.table_name + "'),0)) WHERE name='" + s.table_name + "';";
                 rc = exec(h, sql + "COMMIT;");
                 if (rc != SQLITE_OK) exec(h, "ROLLBACK");
                 exec(h, "DETACH \"rebuild\"");
@@ -719,6 +774,7 @@ struct KeyFile::Impl {
 
     void finalize_all() {
         begin = Stmt();
+        begin_read = Stmt();
         commit = Stmt();
         rollback = Stmt();
         insert = Stmt();
@@ -750,7 +806,7 @@ struct KeyFile::Impl {
     // Settings that read the schema: made once it is known that the file can be read.
     static int tune(sqlite3* h) {
         int rc = exec(h, "PRAGMA synchronous=FULL");
-        if (rc == SQLITE_OK) rc = exec(h, "PRAGMA cache_size=-8192");
+        if (rc == SQLITE_OK) rc = exec(h, "PRAGMA cache_size=-32768");
         return rc;
     }
 
@@ -826,8 +882,10 @@ struct KeyFile::Impl {
             return ERR_KEYS_DAMAGED;
         };
         bool keys = has(schema.keys_table, schema.keys_sql);
-        for (const KeyInfo& k : schema.keys) keys = keys && has(k.index, k.index_sql);
-        for (const auto& [name, sql] : schema.triggers) keys = keys && has(name, sql);
+        for (const KeyInfo& k : schema.keys)
+            keys = keys && has(k.index, k.index_sql);
+        for (const auto& [name, sql] : schema.triggers)
+            keys = keys && has(name, sql);
         if (!keys) return damaged("a key's index or its bookkeeping is missing or changed");
 
         // The number of entries of every index must be the number its records should give it.
@@ -869,6 +927,7 @@ struct KeyFile::Impl {
             if (rc == SQLITE_OK) rc = st.prepare(db, sql);
         };
         prep(begin, "BEGIN IMMEDIATE");
+        prep(begin_read, "BEGIN");
         prep(commit, "COMMIT");
         prep(rollback, "ROLLBACK");
         prep(insert, s.insert_sql);
@@ -888,8 +947,8 @@ struct KeyFile::Impl {
             prep(blob_size[i], "SELECT length(\"data\") FROM " + t + " WHERE \"pos\"=?");
             prep(blob_write[i], "INSERT OR REPLACE INTO " + t + "(\"pos\",\"data\") VALUES(?,?)");
             prep(blob_erase[i], "DELETE FROM " + t + " WHERE \"pos\"=?");
-            prep(blob_copy[i], "INSERT OR REPLACE INTO " + t + "(\"pos\",\"data\") SELECT ?,\"data\" FROM " + t +
-                                   " WHERE \"pos\"=?");
+            prep(blob_copy[i],
+                 "INSERT OR REPLACE INTO " + t + "(\"pos\",\"data\") SELECT ?,\"data\" FROM " + t + " WHERE \"pos\"=?");
         }
         key_stmts.clear();
         key_stmts.resize(s.keys.size());
@@ -901,20 +960,16 @@ struct KeyFile::Impl {
     // Binds the buffer's fields (and key columns) from parameter 1 on; answers the next parameter number.
     int bind_record(sqlite3_stmt* st) {
         int at = 1;
-        const Codec& codec = Codec::get();
         for (const Column& c : schema.columns) {
             const char* p = record + c.offset;
-            if (c.type == FieldType::Text) {
-                const std::string_view raw(p, c.size);
-                const std::size_t end = raw.find_last_not_of(' ');
-                const std::string_view text = end == std::string_view::npos ? std::string_view() : raw.substr(0, end + 1);
-                if (codec.to_utf8(text, text_buf))
-                    sqlite3_bind_text(st, at, text_buf.data(), static_cast<int>(text_buf.size()), SQLITE_TRANSIENT);
-                else
-                    sqlite3_bind_blob(st, at, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-            } else {
-                sqlite3_bind_int64(st, at, read_number(p, c.type));
+            if (c.type != FieldType::Text) {
+                sqlite3_bind_int64(st, at++, read_number(p, c.type));
+                continue;
             }
+            if (encode_text(c, p))
+                sqlite3_bind_text(st, at, text_buf.data(), static_cast<int>(text_buf.size()), SQLITE_TRANSIENT);
+            else
+                sqlite3_bind_blob(st, at, text_buf.data(), static_cast<int>(text_buf.size()), SQLITE_TRANSIENT);
             ++at;
         }
         for (const KeyColumn& k : schema.key_columns) {
@@ -926,39 +981,147 @@ struct KeyFile::Impl {
         return at;
     }
 
+    static Cell cell_of(sqlite3_stmt* st, int i, bool text) {
+        if (!text) return {SQLITE_INTEGER, sqlite3_column_int64(st, i), {}};
+        const int type = sqlite3_column_type(st, i);
+        if (type == SQLITE_NULL) return {SQLITE_NULL, 0, {}};
+        const auto* p = type == SQLITE_BLOB ? static_cast<const char*>(sqlite3_column_blob(st, i))
+                                            : reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+        const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, i));
+        return {type == SQLITE_BLOB ? SQLITE_BLOB : SQLITE_TEXT, 0, p ? std::string_view(p, n) : std::string_view()};
+    }
+
+    // The cells of a row from column 1 on: the data columns, then (key >= 0) that key's columns.
+    void cells_of(sqlite3_stmt* st, int key, std::vector<Cell>& out) const {
+        out.clear();
+        int at = 1;
+        for (const Column& c : schema.columns)
+            out.push_back(cell_of(st, at++, c.type == FieldType::Text));
+        if (key >= 0)
+            for (int kc : schema.keys[static_cast<std::size_t>(key)].text_column)
+                if (kc >= 0) out.push_back(cell_of(st, at++, true));
+    }
+
+    // Fills a record image from the cells of the data columns.
+    void decode_row(const Cell* cells, char* image) {
+        if (gaps) std::memcpy(image, blank.data(), blank.size());
+        for (const Column& c : schema.columns) {
+            const Cell& v = *cells++;
+            char* p = image + c.offset;
+            if (c.type != FieldType::Text) {
+                write_number(p, c.type, v.number);
+                continue;
+            }
+            std::memset(p, ' ', c.size * c.slots);
+            if (v.type == SQLITE_BLOB)
+                std::memcpy(p, v.bytes.data(), std::min(v.bytes.size(), c.size * c.slots));
+            else if (v.type == SQLITE_TEXT)
+                decode_text(c, v.bytes, p);
+        }
+    }
+
     // Fills a record image from a row whose columns are those of select_cols (column 0 the position).
     void read_row(sqlite3_stmt* st, char* image) {
-        std::memcpy(image, blank.data(), blank.size());
-        const Codec& codec = Codec::get();
-        int at = 1;
-        for (const Column& c : schema.columns) {
-            char* p = image + c.offset;
-            if (c.type == FieldType::Text) {
-                const int type = sqlite3_column_type(st, at);
-                if (type == SQLITE_BLOB) {
-                    const auto* b = static_cast<const char*>(sqlite3_column_blob(st, at));
-                    const std::string_view v(b ? b : "", static_cast<std::size_t>(sqlite3_column_bytes(st, at)));
-                    std::memcpy(p, v.data(), std::min(v.size(), c.size));
-                } else if (type != SQLITE_NULL) {
-                    const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, at));
-                    const std::string_view v(t ? t : "", static_cast<std::size_t>(sqlite3_column_bytes(st, at)));
-                    bool ascii = true;
-                    for (char ch : v)
-                        if (static_cast<unsigned char>(ch) >= 0x80) {
-                            ascii = false;
-                            break;
-                        }
-                    if (ascii) {
-                        std::memcpy(p, v.data(), std::min(v.size(), c.size));
-                    } else {
-                        codec.from_utf8(v, text_buf);
-                        std::memcpy(p, text_buf.data(), cut_point(text_buf, c.size));
-                    }
-                }
-            } else {
-                write_number(p, c.type, sqlite3_column_int64(st, at));
+        cells_of(st, -1, cells);
+        decode_row(cells.data(), image);
+    }
+
+    // Appends a row (its position and cells) to the batch.
+    void keep_row(std::int64_t pos, const std::vector<Cell>& row) {
+        std::string& a = cur.arena;
+        cur.rows.push_back(a.size());
+        a.append(reinterpret_cast<const char*>(&pos), sizeof pos);
+        for (const Cell& c : row) {
+            a += static_cast<char>(c.type);
+            if (c.type == SQLITE_INTEGER) {
+                a.append(reinterpret_cast<const char*>(&c.number), sizeof c.number);
+            } else if (c.type != SQLITE_NULL) {
+                const auto n = static_cast<std::uint32_t>(c.bytes.size());
+                a.append(reinterpret_cast<const char*>(&n), sizeof n);
+                a.append(c.bytes.data(), c.bytes.size());
             }
-            ++at;
+        }
+    }
+
+    // The position and cells of batch row i.
+    std::int64_t row_cells(std::size_t i, std::vector<Cell>& out) const {
+        const char* p = cur.arena.data() + cur.rows[i];
+        std::int64_t pos;
+        std::memcpy(&pos, p, sizeof pos);
+        p += sizeof pos;
+        const std::vector<int>& text_column = schema.keys[static_cast<std::size_t>(cur.key)].text_column;
+        const std::size_t n =
+            schema.columns.size() + static_cast<std::size_t>(std::count_if(text_column.begin(), text_column.end(),
+                                                                           [](int kc) { return kc >= 0; }));
+        out.resize(n);
+        for (Cell& c : out) {
+            c.type = static_cast<unsigned char>(*p++);
+            c.number = 0;
+            c.bytes = {};
+            if (c.type == SQLITE_INTEGER) {
+                std::memcpy(&c.number, p, sizeof c.number);
+                p += sizeof c.number;
+            } else if (c.type != SQLITE_NULL) {
+                std::uint32_t len;
+                std::memcpy(&len, p, sizeof len);
+                p += sizeof len;
+                c.bytes = std::string_view(p, len);
+                p += len;
+            }
+        }
+        return pos;
+    }
+
+    // The column value of a text field into text_buf: UTF-8 without trailing blanks, its slots one per line
+    // (trailing empty lines dropped), when every slot converts both ways (true); otherwise the field's bytes,
+    // without trailing blanks for a single slot (false).
+    bool encode_text(const Column& c, const char* p) {
+        const Codec& codec = Codec::get();
+        text_buf.clear();
+        std::size_t keep = 0; // length up to the last slot that is not blank
+        bool utf8 = true;
+        for (std::size_t k = 0; k < c.slots && utf8; ++k) {
+            const std::string_view raw(p + k * c.size, c.size);
+            const std::size_t end = raw.find_last_not_of(' ');
+            const std::string_view text = end == std::string_view::npos ? std::string_view() : raw.substr(0, end + 1);
+            if (k) text_buf += '\n';
+            if (!codec.to_utf8(text, slot_buf) || slot_buf.find('\n') != std::string::npos) utf8 = false;
+            text_buf += slot_buf;
+            if (!text.empty()) keep = text_buf.size();
+        }
+        if (utf8) {
+            text_buf.resize(keep);
+            return true;
+        }
+        const std::string_view raw(p, c.size * c.slots);
+        const std::size_t end = raw.find_last_not_of(' ');
+        text_buf.assign(c.slots == 1 && end != std::string_view::npos ? raw.substr(0, end + 1)
+                        : c.slots == 1                                ? std::string_view()
+                                                                      : raw);
+        return false;
+    }
+
+    // A TEXT column value into a blank field: one line per slot, each cut to the slot at a character boundary.
+    void decode_text(const Column& c, std::string_view v, char* p) {
+        const Codec& codec = Codec::get();
+        for (std::size_t k = 0; k < c.slots; ++k) {
+            const std::size_t nl = c.slots > 1 ? v.find('\n') : std::string_view::npos;
+            const std::string_view line = v.substr(0, nl);
+            bool ascii = true;
+            for (char ch : line)
+                if (static_cast<unsigned char>(ch) >= 0x80) {
+                    ascii = false;
+                    break;
+                }
+            char* slot = p + k * c.size;
+            if (ascii) {
+                std::memcpy(slot, line.data(), std::min(line.size(), c.size));
+            } else {
+                codec.from_utf8(line, slot_buf);
+                std::memcpy(slot, slot_buf.data(), cut_point(slot_buf, c.size));
+            }
+            if (nl == std::string_view::npos) break;
+            v.remove_prefix(nl + 1);
         }
     }
 
@@ -1007,8 +1170,9 @@ struct KeyFile::Impl {
             st = &ks.tier[dir][static_cast<std::size_t>(tier)];
         }
         if (*st) return st->get();
-        std::string key_cols;
-        for (const std::string& e : ki.exprs) key_cols += "," + e;
+        std::string key_cols; // numeric components are read from the record's columns
+        for (std::size_t i = 0; i < n; ++i)
+            if (ki.text_column[i] >= 0) key_cols += "," + ki.exprs[i];
         std::string sql = "SELECT " + schema.select_cols + key_cols + " FROM " + schema.table + " INDEXED BY " +
                           quoted(ki.index) + " WHERE (" + ki.cond + ")";
         const bool back = dir == 1;
@@ -1024,7 +1188,8 @@ struct KeyFile::Impl {
             sql += order_from(0);
         } else {
             const auto t = static_cast<std::size_t>(tier);
-            for (std::size_t i = 0; i < t; ++i) sql += " AND " + ki.exprs[i] + "=?";
+            for (std::size_t i = 0; i < t; ++i)
+                sql += " AND " + ki.exprs[i] + "=?";
             if (t == n) {
                 sql += back ? " AND \"pos\"<?" : " AND \"pos\">?";
                 sql += order_from(n);
@@ -1041,29 +1206,11 @@ struct KeyFile::Impl {
 
     // Appends the rows of a statement to the batch, at most `room`; answers the number read or -1 on failure.
     int fetch(sqlite3_stmt* st, int room) {
-        const int first_key_col = 1 + static_cast<int>(schema.columns.size());
-        const std::size_t nkey = table.keys[static_cast<std::size_t>(cur.key)].parts.size();
-        const std::vector<int>& text_col = schema.keys[static_cast<std::size_t>(cur.key)].text_column;
         int got = 0, rc = SQLITE_DONE;
         while (got < room && (rc = sqlite3_step(st)) == SQLITE_ROW) {
-            const std::size_t i = cur.count++;
-            if (cur.images.size() < cur.count * table.record_size) cur.images.resize(cur.count * table.record_size);
-            if (cur.positions.size() < cur.count) cur.positions.resize(cur.count);
-            if (cur.keys.size() < cur.count) cur.keys.resize(cur.count);
-            cur.positions[i] = sqlite3_column_int64(st, 0);
-            read_row(st, cur.images.data() + i * table.record_size);
-            std::vector<KeyValue>& kv = cur.keys[i];
-            kv.resize(nkey);
-            for (std::size_t k = 0; k < nkey; ++k) {
-                const int col = first_key_col + static_cast<int>(k);
-                kv[k].text = text_col[k] >= 0;
-                if (kv[k].text) {
-                    const auto* b = static_cast<const char*>(sqlite3_column_blob(st, col));
-                    kv[k].bytes.assign(b ? b : "", static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
-                } else {
-                    kv[k].number = sqlite3_column_int64(st, col);
-                }
-            }
+            cells_of(st, cur.key, cells);
+            keep_row(sqlite3_column_int64(st, 0), cells);
+            ++cur.count;
             ++got;
         }
         if (got < room && rc != SQLITE_DONE) {
@@ -1075,9 +1222,43 @@ struct KeyFile::Impl {
         return got;
     }
 
-    // Reads the next batch in direction dir (0 forward, 1 backward) from the cursor's position.
+    // Row i of the batch into the record buffer; it becomes the current record and the reading position.
+    void take_row(std::size_t i) {
+        const std::int64_t pos = row_cells(i, cells);
+        decode_row(cells.data(), record);
+        // Numeric components are the record's own columns (one per field); text ones follow the record.
+        const KeyDecl& kd = table.keys[static_cast<std::size_t>(cur.key)];
+        const std::vector<int>& text_column = schema.keys[static_cast<std::size_t>(cur.key)].text_column;
+        std::size_t next_text = schema.columns.size();
+        cur.at.resize(kd.parts.size());
+        for (std::size_t k = 0; k < kd.parts.size(); ++k) {
+            KeyValue& v = cur.at[k];
+            v.text = text_column[k] >= 0;
+            if (v.text) {
+                const Cell& c = cells[next_text++];
+                v.bytes.assign(c.bytes.data(), c.bytes.size());
+            } else {
+                v.number = cells[kd.parts[k].field].number;
+            }
+        }
+        cur.pos = pos;
+        cur.mode = Cursor::Mode::After;
+        became_current(pos);
+    }
+
+    // Reads the next batch in direction dir (0 forward, 1 backward) from the cursor's position, in one read
+    // transaction (each costs lock calls, which under Wine are server round trips).
     bool refill(int dir) {
+        const bool txn = run(begin_read.get()) == SQLITE_OK;
+        const bool done = refill_batch(dir);
+        if (txn) run(commit.get());
+        return done;
+    }
+
+    bool refill_batch(int dir) {
         cur.count = cur.index = 0;
+        cur.arena.clear();
+        cur.rows.clear();
         cur.dir = dir == 0 ? 1 : -1;
         const int room = cur.batch;
         cur.batch = std::min(cur.batch * 2, kMaxBatch);
@@ -1092,7 +1273,8 @@ struct KeyFile::Impl {
             sqlite3_stmt* st = key_statement(cur.key, dir, tier);
             if (!st) return driver_failure(db, sqlite3_errcode(db)), false;
             int at = 1;
-            for (int i = 0; i < tier; ++i) bind_value(st, at++, cur.at[static_cast<std::size_t>(i)]);
+            for (int i = 0; i < tier; ++i)
+                bind_value(st, at++, cur.at[static_cast<std::size_t>(i)]);
             if (tier == static_cast<int>(n)) {
                 std::int64_t pos = cur.pos;
                 if (cur.mode == Cursor::Mode::Value) pos = dir == 0 ? 0 : std::numeric_limits<std::int64_t>::max();
@@ -1117,18 +1299,15 @@ struct KeyFile::Impl {
             cur.dir = 0; // the next call asks again
             return set_error(ERR_NOT_AVAILABLE);
         }
-        const std::size_t i = cur.index++;
-        std::memcpy(record, cur.images.data() + i * table.record_size, table.record_size);
-        cur.mode = Cursor::Mode::After;
-        cur.at = cur.keys[i];
-        cur.pos = cur.positions[i];
-        became_current(cur.pos);
+        take_row(cur.index++);
         ok();
     }
 
     // Any write of this instance: rows read ahead may be stale, the next read seeks again from the position.
     void drop_batch() {
         cur.count = cur.index = 0;
+        cur.arena.clear();
+        cur.rows.clear();
         cur.dir = 0;
     }
 
@@ -1148,8 +1327,10 @@ struct KeyFile::Impl {
             rc = run(commit.get());
             if (rc == SQLITE_OK) return true;
         }
-        if (rc != SQLITE_OK) driver_failure(db, rc);
-        else set_error(code);
+        if (rc != SQLITE_OK)
+            driver_failure(db, rc);
+        else
+            set_error(code);
         run(rollback.get());
         return false;
     }
@@ -1228,7 +1409,8 @@ void KeyFile::open(int mode) {
     }
     m.current = 0;
     m.cur = Impl::Cursor();
-    for (auto& b : m.blobs) b = Impl::BlobSlot();
+    for (auto& b : m.blobs)
+        b = Impl::BlobSlot();
     ok();
 }
 
@@ -1241,8 +1423,8 @@ void KeyFile::create() {
     if (path_exists(path)) return set_error(ERR_ACCESS_DENIED, {}, "the file already exists");
     if (!folder_exists(parent_of(path))) return set_error(ERR_PATH_NOT_FOUND, {}, "the folder does not exist");
     sqlite3* h = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(path.c_str(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         driver_failure(h, rc);
         if ((rc & 0xFF) == SQLITE_CANTOPEN) t_error.code = ERR_ACCESS_DENIED;
@@ -1271,8 +1453,10 @@ void KeyFile::create() {
         sqlite3_close_v2(h);
         return ok();
     }
-    if (rc != SQLITE_OK) driver_failure(h, rc);
-    else set_error(ERR_ACCESS_DENIED, {}, "the file already exists");
+    if (rc != SQLITE_OK)
+        driver_failure(h, rc);
+    else
+        set_error(ERR_ACCESS_DENIED, {}, "the file already exists");
     exec(h, "ROLLBACK");
     sqlite3_close_v2(h);
     if (empty) {
@@ -1398,17 +1582,21 @@ void KeyFile::get(Key key) {
         m.cur = std::move(saved);
         return (void)driver_failure(m.db, sqlite3_errcode(m.db));
     }
-    for (int i = 0; i < n; ++i) bind_value(st, i + 1, value[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < n; ++i)
+        bind_value(st, i + 1, value[static_cast<std::size_t>(i)]);
     sqlite3_bind_int64(st, n + 1, 0);
     sqlite3_bind_int(st, n + 2, 1);
     const int got = m.fetch(st, 1);
     if (got == 1) {
-        std::memcpy(m.record, m.cur.images.data(), m.table.record_size);
-        m.became_current(m.cur.positions[0]);
+        const std::int64_t pos = m.row_cells(0, m.cells);
+        m.decode_row(m.cells.data(), m.record);
+        m.became_current(pos);
     }
     m.cur = std::move(saved);
-    if (got == 1) ok();
-    else if (got == 0) set_error(ERR_RECORD_NOT_FOUND);
+    if (got == 1)
+        ok();
+    else if (got == 0)
+        set_error(ERR_RECORD_NOT_FOUND);
 }
 
 void KeyFile::get_at(std::int32_t position) {
@@ -1423,8 +1611,10 @@ void KeyFile::get_at(std::int32_t position) {
         m.became_current(position);
         return ok();
     }
-    if (rc == SQLITE_DONE) set_error(ERR_RECORD_NOT_FOUND);
-    else driver_failure(m.db, rc);
+    if (rc == SQLITE_DONE)
+        set_error(ERR_RECORD_NOT_FOUND);
+    else
+        driver_failure(m.db, rc);
     sqlite3_reset(st);
 }
 
@@ -1492,16 +1682,21 @@ void KeyFile::build() {
     } else {
         m.drop_batch();
         // Statements in progress would keep the file from being replaced; the cached ones are only reset.
-        for (sqlite3_stmt* s = sqlite3_next_stmt(h, nullptr); s; s = sqlite3_next_stmt(h, s)) sqlite3_reset(s);
+        for (sqlite3_stmt* s = sqlite3_next_stmt(h, nullptr); s; s = sqlite3_next_stmt(h, s))
+            sqlite3_reset(s);
     }
     const Schema& s = m.schema;
     auto rebuild = [&]() {
         std::string sql = "BEGIN IMMEDIATE;";
-        for (const auto& t : s.triggers) sql += "DROP TRIGGER IF EXISTS " + quoted(t.first) + ";";
-        for (const KeyInfo& k : s.keys) sql += "DROP INDEX IF EXISTS " + quoted(k.index) + ";";
+        for (const auto& t : s.triggers)
+            sql += "DROP TRIGGER IF EXISTS " + quoted(t.first) + ";";
+        for (const KeyInfo& k : s.keys)
+            sql += "DROP INDEX IF EXISTS " + quoted(k.index) + ";";
         sql += "DROP TABLE IF EXISTS " + quoted(s.keys_table) + ";" + s.keys_sql + ";";
-        for (const KeyInfo& k : s.keys) sql += k.index_sql + ";";
-        for (const auto& t : s.triggers) sql += t.second + ";";
+        for (const KeyInfo& k : s.keys)
+            sql += k.index_sql + ";";
+        for (const auto& t : s.triggers)
+            sql += t.second + ";";
         for (std::size_t i = 0; i < s.keys.size(); ++i)
             sql += "INSERT INTO " + quoted(s.keys_table) + " SELECT '" + m.table.keys[i].name + "',count(*) FROM " +
                    s.table + " WHERE " + s.keys[i].cond + ";";
@@ -1579,8 +1774,10 @@ std::size_t KeyFile::blob_size(Blob b) {
     const int rc = sqlite3_step(st);
     std::size_t n = 0;
     if (rc == SQLITE_ROW) n = static_cast<std::size_t>(sqlite3_column_int64(st, 0));
-    if (rc == SQLITE_ROW || rc == SQLITE_DONE) ok();
-    else driver_failure(m.db, rc);
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE)
+        ok();
+    else
+        driver_failure(m.db, rc);
     sqlite3_reset(st);
     return n;
 }
@@ -1599,8 +1796,10 @@ void KeyFile::set_blob(Blob b, std::string_view bytes) {
 std::string KeyFile::send(std::string_view option) {
     Impl& m = *impl_;
     auto trim = [](std::string_view v) {
-        while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
-        while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+        while (!v.empty() && v.front() == ' ')
+            v.remove_prefix(1);
+        while (!v.empty() && v.back() == ' ')
+            v.remove_suffix(1);
         return v;
     };
     const std::size_t eq = option.find('=');

@@ -13,7 +13,8 @@ namespace {
 std::int64_t number_at(const Field& f, const void* row) {
     const char* p = static_cast<const char*>(row) + f.offset;
     switch (f.type) {
-    case FieldType::Byte: return static_cast<unsigned char>(*p);
+    case FieldType::Byte:
+        return static_cast<unsigned char>(*p);
     case FieldType::Short: {
         std::int16_t v;
         std::memcpy(&v, p, sizeof v);
@@ -24,7 +25,8 @@ std::int64_t number_at(const Field& f, const void* row) {
         std::memcpy(&v, p, sizeof v);
         return v;
     }
-    case FieldType::Text: break;
+    case FieldType::Text:
+        break;
     }
     return 0;
 }

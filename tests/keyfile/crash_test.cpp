@@ -93,7 +93,8 @@ TEST(KeyFileCrash, KilledWriterLeavesWholeRecords) {
         ASSERT_EQ(static_cast<std::int32_t>(version.size()), f.records());
         std::size_t in_date = 0;
         f.set(DOC::DATE_KEY);
-        for (f.next(); rt::error_code() == 0; f.next()) ++in_date;
+        for (f.next(); rt::error_code() == 0; f.next())
+            ++in_date;
         ASSERT_EQ(in_date, version.size());
         // The writes reported done in this round are there, and at most one more: the write in flight when the
         // writer died, which made one record its next version or added one.
@@ -101,7 +102,8 @@ TEST(KeyFileCrash, KilledWriterLeavesWholeRecords) {
         in.seekg(static_cast<std::streamoff>(before));
         long pos, ver;
         std::map<std::int32_t, std::int32_t> expected = state;
-        while (in >> pos >> ver) expected[static_cast<std::int32_t>(pos)] = static_cast<std::int32_t>(ver);
+        while (in >> pos >> ver)
+            expected[static_cast<std::int32_t>(pos)] = static_cast<std::int32_t>(ver);
         int extra = 0;
         for (const auto& [p, v] : expected) {
             ASSERT_TRUE(version.count(p)) << "round " << round << ": record " << p << " was reported added";

@@ -155,7 +155,8 @@ std::vector<std::int32_t> model_order(const std::vector<Rec>& recs, int key) {
         return c ? c < 0 : a.pos < b.pos;
     });
     std::vector<std::int32_t> out;
-    for (const Rec& r : in) out.push_back(r.pos);
+    for (const Rec& r : in)
+        out.push_back(r.pos);
     return out;
 }
 
@@ -172,8 +173,8 @@ std::vector<std::int32_t> driver_order(rt::KeyFile& f, rt::Key key, bool backwar
 // Random records of every kind: duplicates, letter case, Korean, blanks.
 std::vector<Rec> fill_random(Lib& lib, int n, unsigned seed) {
     std::mt19937 rng(seed);
-    const std::vector<std::string> codes = {"", "abc", "ABC", "Abd", "a", rt::to_cp949(u"가나"), rt::to_cp949(u"가a"),
-                                            rt::to_cp949(u"가A"), "zz", " lead"};
+    const std::vector<std::string> codes = {
+        "", "abc", "ABC", "Abd", "a", rt::to_cp949(u"가나"), rt::to_cp949(u"가a"), rt::to_cp949(u"가A"), "zz", " lead"};
     std::vector<Rec> recs;
     for (int i = 0; i < n; ++i) {
         lib.f.clear();
@@ -300,10 +301,24 @@ TEST(KeyFileFields, TextKeepsItsBytesAndReadsAsUtf8) {
     Raw raw(lib.path);
     EXPECT_EQ(raw.one("SELECT typeof(title) FROM docs"), "text");
     EXPECT_EQ(raw.one("SELECT title FROM docs"), utf8(u" 오피스문서 관리"));
-    EXPECT_EQ(raw.one("SELECT files_3 FROM docs"), utf8(u"끝 파일.doc"));
+    EXPECT_EQ(raw.one("SELECT files FROM docs"), "\n\n" + utf8(u"끝 파일.doc")); // slots are lines
     EXPECT_EQ(raw.one("SELECT typeof(tag) FROM docs"), "blob");
     EXPECT_EQ(raw.one("SELECT tag FROM docs"), odd);
     EXPECT_EQ(raw.one("SELECT code_upper FROM docs"), "MIXED AB  ");
+
+    // An array with a slot that does not convert keeps all its bytes.
+    lib.f.open();
+    lib.f.clear();
+    lib.d.FILES[1] = std::string("a\x80"
+                                 "b");
+    written = lib.d;
+    lib.f.add();
+    lib.f.clear();
+    lib.f.get_at(lib.f.position());
+    EXPECT_EQ(std::memcmp(&lib.d, &written, sizeof(DOC)), 0);
+    lib.f.close();
+    EXPECT_EQ(raw.one("SELECT typeof(files) FROM docs WHERE pos=2"), "blob");
+    EXPECT_EQ(raw.one("SELECT length(files) FROM docs WHERE pos=2"), "36");
 }
 
 TEST(KeyFileKeys, EveryKeyReadsInTheModelsOrderBothWays) {
@@ -377,7 +392,8 @@ TEST(KeyFileKeys, SetFromValueAndGetByValue) {
     lib.d.DATE = 2147483647;
     lib.f.set_from(DOC::GROUP_KEY);
     std::vector<std::int32_t> got;
-    for (lib.f.next(); rt::error_code() == 0 && lib.d.GROUP == 2; lib.f.next()) got.push_back(lib.f.position());
+    for (lib.f.next(); rt::error_code() == 0 && lib.d.GROUP == 2; lib.f.next())
+        got.push_back(lib.f.position());
     std::vector<std::int32_t> want;
     for (std::int32_t p : model_order(recs, DOC::GROUP_KEY.index))
         if (rec_at(p).GROUP == 2) want.push_back(p);
@@ -409,7 +425,8 @@ TEST(KeyFileKeys, ScanGoesOnAfterPutsAndDeletesOnTheWay) {
         ASSERT_CODE(0);
     }
     ASSERT_EQ(seen.size(), 100u);
-    for (std::size_t i = 1; i < seen.size(); ++i) EXPECT_GT(seen[i - 1], seen[i]); // newest first, none twice
+    for (std::size_t i = 1; i < seen.size(); ++i)
+        EXPECT_GT(seen[i - 1], seen[i]); // newest first, none twice
     EXPECT_EQ(lib.f.records(), 250);
     lib.f.clear();
     lib.d.GROUP = 1;
@@ -457,7 +474,8 @@ TEST(KeyFilePositions, StableAcrossAddsAndDeletesAndNeverReused) {
     // Past the end: 33, and the way back starts from the last record read.
     lib.f.set(DOC::FLAG_KEY);
     std::int32_t last = 0;
-    for (lib.f.next(); rt::error_code() == 0; lib.f.next()) last = lib.d.VER;
+    for (lib.f.next(); rt::error_code() == 0; lib.f.next())
+        last = lib.d.VER;
     EXPECT_CODE(rt::ERR_NOT_AVAILABLE);
     lib.f.next();
     EXPECT_CODE(rt::ERR_NOT_AVAILABLE);
@@ -470,7 +488,8 @@ TEST(KeyFilePositions, StableAcrossAddsAndDeletesAndNeverReused) {
 TEST(KeyFileBlobs, LargeFieldsRoundTripByteForByte) {
     Lib lib("blobs");
     std::string body(2000000, '\0');
-    for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 7 + (i >> 11));
+    for (std::size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>(i * 7 + (i >> 11));
     const std::string object = kt::body_of(1, 2, 3 * 1024 * 1024);
     lib.f.clear();
     lib.d.TITLE = "big";

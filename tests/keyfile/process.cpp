@@ -37,7 +37,8 @@ Process spawn(const std::string& name, const std::vector<std::string>& args) {
 #ifdef _WIN32
     const std::wstring exe = (self_folder() / (name + ".exe")).wstring();
     std::wstring cmd = L"\"" + exe + L"\"";
-    for (const std::string& a : args) cmd += L" \"" + std::filesystem::path(a).wstring() + L"\"";
+    for (const std::string& a : args)
+        cmd += L" \"" + std::filesystem::path(a).wstring() + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -49,7 +50,8 @@ Process spawn(const std::string& name, const std::vector<std::string>& args) {
     const std::string exe = (self_folder() / name).string();
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(exe.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = 0;
     if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv.data(), environ) == 0) p.handle = pid;

@@ -54,7 +54,8 @@ int write_forever(const char* name, const char* log_name, unsigned seed) {
     }
     std::vector<std::int32_t> positions;
     file.set(kt::DOC::FLAG_KEY);
-    for (file.next(); rt::error_code() == 0; file.next()) positions.push_back(file.position());
+    for (file.next(); rt::error_code() == 0; file.next())
+        positions.push_back(file.position());
     FILE* log = std::fopen(log_name, "ab");
     if (!log) return 3;
     std::mt19937 rng(seed);
@@ -84,7 +85,8 @@ int write_forever(const char* name, const char* log_name, unsigned seed) {
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "lock" && argc == 5) return hold_lock(argv[2], argv[3], std::atoi(argv[4]));
-    if (mode == "writer" && argc == 5) return write_forever(argv[2], argv[3], static_cast<unsigned>(std::atoi(argv[4])));
+    if (mode == "writer" && argc == 5)
+        return write_forever(argv[2], argv[3], static_cast<unsigned>(std::atoi(argv[4])));
     std::fprintf(stderr, "usage: keyfile_child lock <file> <ready> <ms> | writer <file> <log> <seed>\n");
     return 1;
 }
