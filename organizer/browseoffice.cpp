@@ -2,12 +2,15 @@
 
 #include "organizer/browseoffice.h"
 
+#include "organizer/doclist.h"
 #include "organizer/office.h"
 #include "organizer/standard.h"
 #include "organizer/startup.h"
 #include "organizer/versioncheck.h"
 #include "runtime/clock.h"
 #include "runtime/ini.h"
+#include "runtime/launch.h"
+#include "runtime/listbox.h"
 #include "runtime/prompt.h"
 #include "runtime/text.h"
 
@@ -32,7 +35,39 @@ std::string notice_text() {
              u" 가급적 그림은 오피스문서나 파일링크로 넣으시고, 본문은 되도록 글자 위주로 사용하시는 것을 추천합니다.");
 }
 
+// The pages of the web buttons.
+constexpr const char* HELP_PAGE = "http://cafe.velquin.co.kr/board/help";
+constexpr const char* COMMUNITY_PAGE = "http://cafe.velquin.co.kr/";
+constexpr const char* HOME_PAGE = "http://www.velquin.co.kr/";
+constexpr const char* PROGRAM_PAGE = "http://software.portal.example/software/summary.nhn?softwareId=";
+constexpr const char* SEARCH_PAGE = "http://search.portal.example/search.naver?where=nexearch&sm=top_hty&fbm=0&ie=utf8"
+                                    "&query=";
+constexpr const char* PRODUCT_NAME = "Tozmar";
+
+// UTF-8 bytes of a text with every byte but the unreserved ones written as %XX.
+std::string percent_encoded(std::string_view utf8) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+            c == '.' || c == '~') {
+            out += ch;
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
 } // namespace
+
+MainProcedures& main_procedures() {
+    static MainProcedures procedures;
+    return procedures;
+}
 
 rt::WindowDesc BROWSEOFFICE::description() {
     using rt::Kind;
@@ -96,6 +131,9 @@ void BROWSEOFFICE::run() {
     TREE.COLORSBG = 0xC97726;
 
     window_ = std::make_unique<rt::Window>(description());
+    list_ = &rt::ListBox::attach(*window_, Ctl::LIST2, rt::rows_of(Q2, Q2TYPE_FIELDS, std::size(Q2TYPE_FIELDS)));
+    tree_ = &rt::TreeBox::attach(*window_, Ctl::TREE, rt::rows_of(TREE, TREE_FIELDS, std::size(TREE_FIELDS)),
+                                 TREE_FORMAT);
     if (!VERSIONCHECK()) return;
     if (!PREPAREDB()) return;
     window_->open();
@@ -136,6 +174,9 @@ void BROWSEOFFICE::SETUPSCREEN() {
         if (OINI.XLSID.blank()) OINI.XLSID = "Excel.Sheet.8";
         if (OINI.PPTID.blank()) OINI.PPTID = "PowerPoint.Show.8";
     }
+    // 3. The list's rows and the icons of the document types.
+    list_->set_line_height(14);
+    list_->set_icons({"~Word16.ico", "~Excel16.ico", "~Ppt16.ico"});
     // 4. Title.
     w.set_title("Velquin - " + OINI.DB.clip());
     // 5. Texts and tips.
@@ -178,8 +219,10 @@ void BROWSEOFFICE::SETUPSCREEN() {
         OFFICE.set_blob(OFC_RECORD::NOTE, notice_text());
         OFFICE.add();
     }
-    // 11. The root row chosen: the banner shows, the list hides.
-    TREE.TREENO = -30003;
+    // 11. The tree, its root row chosen: the banner shows, the list hides.
+    SET_TREE();
+    select_tree_row(1);
+    TREE.TREENO = ROOT_ROW;
     w.hide(Ctl::LIST2);
     w.show(Ctl::GROUP1);
 }
@@ -197,29 +240,300 @@ void BROWSEOFFICE::events() {
     while (rt::Event e = w.accept()) {
         switch (e.kind) {
         case rt::EventKind::sized:
-            WINRESIZE.resize();
-            WIDTHDFF = w.position(Ctl::LIST2).w - INITWIDTH;
+            on_sized();
+            break;
+        case rt::EventKind::drop:
+            if (e.control == static_cast<int>(Ctl::LIST2)) column_swap();
+            break;
+        case rt::EventKind::selected:
+            // Focusing the search entry blanks the text; the list stays as it is.
+            if (e.control == static_cast<int>(Ctl::LOC_SEARCH)) {
+                LOC.SEARCH.clear();
+                w.set_text(Ctl::LOC_SEARCH, "");
+            }
             break;
         case rt::EventKind::alert_key:
-            if (e.key == rt::key::esc) {
-                if (rt::message(k(u"프로그램을 종료할까요?"), k(u"확인"), rt::Icon::information, k(u"넵|아니"), 2,
-                                rt::Modal::system) == 1) {
-                    closing_settings();
-                    w.close();
-                }
-            }
+            on_alert(e);
             break;
         case rt::EventKind::close_window:
             // The window still stands here; the next accept() closes it.
             closing_settings();
             break;
         case rt::EventKind::accepted:
-            if (e.control == static_cast<int>(Ctl::CLOSE)) w.post(rt::EventKind::close_window);
+            on_accepted(e.control);
             break;
         default:
             break;
         }
     }
+}
+
+void BROWSEOFFICE::on_sized() {
+    rt::Window& w = *window_;
+    WINRESIZE.resize();
+    WIDTHDFF = w.position(Ctl::LIST2).w - INITWIDTH;
+    // The view's own layout again: sort marks and swapped columns go, the rows keep their order.
+    FORMATLIST();
+}
+
+void BROWSEOFFICE::on_alert(const rt::Event& e) {
+    rt::Window& w = *window_;
+    if (e.key == rt::key::esc) {
+        if (rt::message(k(u"프로그램을 종료할까요?"), k(u"확인"), rt::Icon::information, k(u"넵|아니"), 2,
+                        rt::Modal::system) == 1) {
+            closing_settings();
+            w.close();
+        }
+        return;
+    }
+    if (e.key == (rt::key::ctrl | rt::key::f8)) {
+        w.post(rt::EventKind::accepted, Ctl::RTFTEST);
+        return;
+    }
+    const auto on = [&](Ctl c, rt::KeyCode key) { return e.control == static_cast<int>(c) && e.key == key; };
+    if (on(Ctl::LIST2, rt::key::mouse_left2)) {
+        w.post(rt::EventKind::accepted, Ctl::CHANGE);
+    } else if (on(Ctl::LIST2, rt::key::mouse_right)) {
+        if (TREE.TSORT >= TRASH) {
+            switch (rt::popup(k(u"문서 복원|문서 삭제"))) {
+            case 1: RESTORE_RECORD(); break;
+            case 2: w.post(rt::EventKind::accepted, Ctl::DELETE); break;
+            default: break;
+            }
+        } else {
+            const int item = rt::popup(k(u"문서 추가|문서 수정|문서 삭제"));
+            if (item >= 1 && item <= 3)
+                w.post(rt::EventKind::accepted, item == 1 ? Ctl::INSERT : item == 2 ? Ctl::CHANGE : Ctl::DELETE);
+        }
+    } else if (on(Ctl::TREE, rt::key::mouse_right)) {
+        TREEUPDATE();
+    } else if (on(Ctl::LIST2, rt::key::mouse_left) && list_->press_on_header()) {
+        header_sort();
+    } else if (on(Ctl::LOC_SEARCH, rt::key::enter)) {
+        w.post(rt::EventKind::accepted, Ctl::LOC_SEARCH);
+    }
+}
+
+void BROWSEOFFICE::on_accepted(int control) {
+    rt::Window& w = *window_;
+    MainProcedures& p = main_procedures();
+    switch (static_cast<Ctl>(control)) {
+    case Ctl::TREE: TREE_ACCEPTED(); break;
+    case Ctl::LOC_SEARCH:
+        LOC.SEARCH = w.text(Ctl::LOC_SEARCH);
+        FILLQUE2();
+        if (!LOC.SEARCH.blank()) w.show(Ctl::BACK);
+        break;
+    case Ctl::BACK:
+        LOC.SEARCH.clear();
+        w.set_text(Ctl::LOC_SEARCH, "");
+        w.display();
+        FILLQUE2();
+        w.hide(Ctl::BACK);
+        break;
+    case Ctl::INSERT: INSERT_ACCEPTED(); break;
+    case Ctl::CHANGE: CHANGE_ACCEPTED(); break;
+    case Ctl::DELETE: DELETE_ACCEPTED(); break;
+    case Ctl::RTFTEST: RTFTEST_ACCEPTED(); break;
+    case Ctl::OPEN: OPEN_ACCEPTED(); break;
+    case Ctl::NEWDB: NEWDB_ACCEPTED(); break;
+    case Ctl::TREEINSERT: TREEINSERT_ACCEPTED(); break;
+    case Ctl::TREECHANGE: TREECHANGE_ACCEPTED(); break;
+    case Ctl::TREEDELETE: TRASH_CATEGORY(); break;
+    case Ctl::SETTING:
+        if (p.SETTING) p.SETTING();
+        break;
+    case Ctl::PRINT:
+    case Ctl::EXCEL: {
+        auto& procedure = static_cast<Ctl>(control) == Ctl::PRINT ? p.LISTPRINT : p.LISTEXCEL;
+        if (!procedure) break;
+        MAKE_FQ();
+        procedure(TREE.NODENAME.clip(), FQ, Q2);
+        break;
+    }
+    case Ctl::CLOSE: w.post(rt::EventKind::close_window); break;
+    case Ctl::HELP:
+    case Ctl::CAFEIE:
+    case Ctl::TOZMAR:
+    case Ctl::BUTTON18:
+    case Ctl::BUTTON19:
+    case Ctl::BUTTON20:
+    case Ctl::BUTTON21:
+    case Ctl::BUTTON22: open_page(control); break;
+    default: break;
+    }
+}
+
+void BROWSEOFFICE::TREE_ACCEPTED() {
+    rt::Window& w = *window_;
+    LOC.SEARCH.clear();
+    w.set_text(Ctl::LOC_SEARCH, "");
+    w.hide(Ctl::BACK);
+    w.display();
+    if (tree_->selection(w, static_cast<int>(Ctl::TREE)) == 1) {
+        w.hide(Ctl::LIST2);
+        w.show(Ctl::GROUP1);
+        return;
+    }
+    w.hide(Ctl::GROUP1);
+    w.show(Ctl::LIST2);
+    get_tree_selection();
+    FORMATLIST();
+    FILLQUE2();
+}
+
+void BROWSEOFFICE::INSERT_ACCEPTED() {
+    MainProcedures& p = main_procedures();
+    if (!p.UPDATEOFFICE) return;
+    ACTION = 1;
+    FIND_GNODE();
+    p.UPDATEOFFICE();
+    if (ACTION != 0) return;
+    ASSIGNTOQUE();
+    // The one row goes to its place in the shown list, whatever category the form gave the document.
+    if (TREE.TREENO == DATE_VIEW || TREE.TREENO >= 1) {
+        add_row_by_date();
+    } else if (TREE.TREENO == INDEX_VIEW && !OFC.INDEX.blank()) {
+        Q2.add(rt::order(rt::asc(&Q2TYPE::INDEX), rt::desc(&Q2TYPE::DATE)));
+        list_->refresh();
+        select_list_row(Q2.pointer());
+    } else {
+        select_tree_row(2);
+        window_->post(rt::EventKind::accepted, Ctl::TREE);
+    }
+}
+
+void BROWSEOFFICE::CHANGE_ACCEPTED() {
+    MainProcedures& p = main_procedures();
+    if (!p.UPDATEOFFICE || Q2.records() == 0) return;
+    ACTION = 2;
+    FIND_GNODE();
+    if (!GETRECORD()) return;
+    p.UPDATEOFFICE();
+    if (ACTION != 0) return;
+    ASSIGNTOQUE();
+    if (TREE.TREENO == DATE_VIEW) {
+        // The changed document moves to the top, where its new edit date puts it.
+        Q2.del();
+        add_row_by_date();
+    } else {
+        window_->post(rt::EventKind::accepted, Ctl::TREE);
+    }
+}
+
+void BROWSEOFFICE::DELETE_ACCEPTED() {
+    MainProcedures& p = main_procedures();
+    if (!p.UPDATEOFFICE || Q2.records() == 0) return;
+    ACTION = 3;
+    if (!GETRECORD()) return;
+    p.UPDATEOFFICE();
+    if (ACTION != 0) return;
+    const std::size_t row = Q2.pointer();
+    Q2.del();
+    list_->refresh();
+    select_list_row(row - 1); // after the first row: none
+}
+
+void BROWSEOFFICE::RTFTEST_ACCEPTED() {
+    MainProcedures& p = main_procedures();
+    if (!p.RTF_TEST) return;
+    ACTION = 2;
+    const int row = list_->selection(*window_, static_cast<int>(Ctl::LIST2));
+    if (row <= 0) {
+        rt::message(k(u" 상단의 리스트를 먼저 선택하세요 "));
+        return;
+    }
+    if (!GETRECORD()) return;
+    p.RTF_TEST();
+    if (ACTION != 0) return;
+    ASSIGNTOQUE();
+    Q2.put();
+    list_->refresh();
+    select_list_row(static_cast<std::size_t>(row));
+}
+
+void BROWSEOFFICE::OPEN_ACCEPTED() {
+    SELECTDB = GLO.HOMEPATH.clip() + "\\*.VL1";
+    std::string chosen = SELECTDB.clip();
+    if (rt::file_open("File Open", chosen, k(u"벨퀸 파일|.*.VL1"))) {
+        if (chosen.size() > OINI.DB.size()) {
+            // OINI:DB would cut the path, and the library opened or created would be another file.
+            rt::message(k(u"파일 경로가 너무 깁니다. 경로가 100바이트 이하인 파일을 선택하세요."));
+        } else {
+            SELECTDB = chosen;
+            OINI.DB = SELECTDB;
+            open_library();
+        }
+    }
+    SetCurrentDirectoryW(rt::wide(GLO.HOMEPATH.clip()).c_str());
+}
+
+void BROWSEOFFICE::NEWDB_ACCEPTED() {
+    MainProcedures& p = main_procedures();
+    if (!p.NEWDB) return;
+    ACTION = 1;
+    p.NEWDB();
+    if (ACTION == 0) {
+        OINI.DB = GLO.DBPATH.clip() + ".VL1";
+        open_library();
+    }
+    ACTION = 0;
+}
+
+void BROWSEOFFICE::open_library() {
+    OFFICE.close();
+    window_->set_title("Velquin - " + OINI.DB.clip());
+    CHECKOPEN(OFFICE, 1);
+    GLO.DBPATH = library_root(OINI.DB.view());
+    SETUPSCREEN();
+}
+
+void BROWSEOFFICE::TREEINSERT_ACCEPTED() {
+    MainProcedures& p = main_procedures();
+    if (!p.UPDATECLASS) return;
+    ACTION = 1;
+    get_tree_selection();
+    GND.NODE = TREE.TREENO;
+    GNODE.get_by(&GNODE_ROW::NODE);
+    if (rt::error_code() != 0) GND.SORT = 1; // a fixed row or the trash
+    p.UPDATECLASS(GND.SORT);
+    if (ACTION != 0) return;
+    const std::int32_t pos = OFFICE.position(); // the new category
+    SET_TREE();
+    select_tree_pointer(pos);
+}
+
+void BROWSEOFFICE::TREECHANGE_ACCEPTED() {
+    MainProcedures& p = main_procedures();
+    if (!p.UPDATECLASS) return;
+    ACTION = 2;
+    if (!get_tree_selection() || TREE.TREENO < -30000 || TREE.TREENO >= TRASH) {
+        rt::message(k(u" 수정할 수 없는 노드입니다."));
+        return;
+    }
+    // The form saves the record in the buffer: without the category's own record it must not run.
+    if (!get_category(TREE.TREENO)) {
+        rt::stop(k(u"해당분류를 찾을 수 없습니다."));
+        return;
+    }
+    p.UPDATECLASS(0);
+    if (ACTION == 0) SET_TREE();
+}
+
+void BROWSEOFFICE::open_page(int control) {
+    std::string page;
+    switch (static_cast<Ctl>(control)) {
+    case Ctl::HELP: page = HELP_PAGE; break;
+    case Ctl::CAFEIE: page = COMMUNITY_PAGE; break;
+    case Ctl::TOZMAR:
+    case Ctl::BUTTON22: page = HOME_PAGE; break;
+    case Ctl::BUTTON18: page = std::string(PROGRAM_PAGE) + "100014"; break;
+    case Ctl::BUTTON19: page = std::string(PROGRAM_PAGE) + "100015"; break;
+    case Ctl::BUTTON20: page = std::string(PROGRAM_PAGE) + "100016"; break;
+    case Ctl::BUTTON21: page = std::string(SEARCH_PAGE) + percent_encoded(PRODUCT_NAME); break;
+    default: return;
+    }
+    rt::start_program(WEB_BROWSER, page);
 }
 
 // The library in use is the one opened at the next start; the window's place is kept while it still stands.

@@ -7,7 +7,15 @@
 #include "runtime/resizer.h"
 #include "runtime/window.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
+
+namespace rt {
+class ListBox;
+class TreeBox;
+} // namespace rt
 
 // winnt.h's DELETE access right would stand in for the control of that name.
 #ifdef DELETE
@@ -27,6 +35,23 @@ enum class Ctl : int {
 inline constexpr const char* SETTINGS_FILE = ".\\Velquin.INI";
 inline constexpr const char* MAIN_SECTION = "MainWindow";
 
+// The procedures of other windows that the main window calls, as it hands them their work (ACTION, the OFFICE
+// buffer, GNODE's buffer) and reads their answer. One that is not set is a window not yet in the program: its
+// button does nothing.
+struct MainProcedures {
+    std::function<void()> UPDATEOFFICE;                 // the document form
+    std::function<void(std::int16_t SORT)> UPDATECLASS; // the category form
+    std::function<void()> NEWDB;                        // the new-library form
+    std::function<void()> SETTING;                      // the settings window
+    std::function<void()> RTF_TEST;                     // the RTF source window
+    std::function<void(const std::string& title, rt::Queue<LISTFORMAT>& FQ, rt::Queue<Q2TYPE>& Q2)> LISTPRINT,
+        LISTEXCEL;
+};
+MainProcedures& main_procedures();
+
+// The program that opens web pages, and the pages of the web buttons.
+inline constexpr const char* WEB_BROWSER = "c:\\program Files\\Internet Explorer\\iexplore.exe";
+
 class BROWSEOFFICE {
 public:
     // Runs the whole procedure: builds the window, checks the version and the single instance, opens the
@@ -42,6 +67,52 @@ private:
     void events();
     void closing_settings();
     void closing();
+
+    // Event handling.
+    void on_alert(const rt::Event& e);
+    void on_accepted(int control);
+    void on_sized();
+    void INSERT_ACCEPTED();
+    void CHANGE_ACCEPTED();
+    void DELETE_ACCEPTED();
+    void RTFTEST_ACCEPTED();
+    void OPEN_ACCEPTED();
+    void NEWDB_ACCEPTED();
+    void TREEINSERT_ACCEPTED();
+    void TREECHANGE_ACCEPTED();
+    void TREE_ACCEPTED();
+    void open_library(); // OINI:DB: closes the open one, opens this one and sets the window up again
+    void header_sort();
+    void column_swap();
+    void open_page(int control);
+
+    // Category tree and trash.
+    void SET_TREE();
+    void FIND_GNODE();
+    void TREEUPDATE();
+    void TRASH_CATEGORY();
+    void RESTORE_CATEGORY();
+    void DELETE_CATEGORY();
+    void MOVE_CATEGORY(int step);
+    void RESTORE_RECORD();
+    bool get_tree_selection();                 // the TREE row of the tree's selection into the buffer
+    bool get_category(std::int16_t number);    // the category record through OFC:TREE_KEY
+    void select_tree_row(std::size_t row);     // selects it and shows the view it stands for
+    void select_tree_pointer(std::int32_t pos); // the TREE row of a category record
+    // For each document of the category (OFC:NODE_KEY), calls visit(); stops when it answers false.
+    bool for_each_document(std::int16_t category, const std::function<bool()>& visit);
+
+    // Document list.
+    void FILLQUE2();
+    void ASSIGNTOQUE();
+    void FORMATLIST();
+    void MAKE_FQ();
+    bool GETRECORD(); // false (after the stop prompt) when the row or its record cannot be read
+    void add_row_by_date();
+    void select_list_row(std::size_t row);
+
+    rt::ListBox* list_ = nullptr;
+    rt::TreeBox* tree_ = nullptr;
 
     std::unique_ptr<rt::Window> window_;
     TREE_QUEUE TREE;

@@ -29,6 +29,19 @@ const rt::Field Q2TYPE_FIELDS[11] = {
     {"POINTER", rt::FieldType::Long, offsetof(Q2TYPE, POINTER), 4},
 };
 
+const rt::Field TREE_FIELDS[10] = {
+    {"NODENAME", rt::FieldType::Text, offsetof(TREE_ROW, NODENAME), 30},
+    {"COLORNFG", rt::FieldType::Long, offsetof(TREE_ROW, COLORNFG), 4},
+    {"COLORNBG", rt::FieldType::Long, offsetof(TREE_ROW, COLORNBG), 4},
+    {"COLORSFG", rt::FieldType::Long, offsetof(TREE_ROW, COLORSFG), 4},
+    {"COLORSBG", rt::FieldType::Long, offsetof(TREE_ROW, COLORSBG), 4},
+    {"ICONFIELD", rt::FieldType::Long, offsetof(TREE_ROW, ICONFIELD), 4},
+    {"TREELEVEL", rt::FieldType::Long, offsetof(TREE_ROW, TREELEVEL), 4},
+    {"TREENO", rt::FieldType::Short, offsetof(TREE_ROW, TREENO), 2},
+    {"TSORT", rt::FieldType::Short, offsetof(TREE_ROW, TSORT), 2},
+    {"POINTER", rt::FieldType::Long, offsetof(TREE_ROW, POINTER), 4},
+};
+
 void main_module_start() {
     GND = GNODE_ROW{};
     G8.AFILE.clear();

@@ -70,6 +70,8 @@ struct TREE_ROW {
     std::int32_t POINTER = 0;         // position of the category's record, 0 on fixed rows and the trash
 };
 using TREE_QUEUE = rt::Queue<TREE_ROW>;
+// The fields of TREE_ROW by number, as the tree's column format counts them.
+extern const rt::Field TREE_FIELDS[10];
 
 // A row of the document list (the list, printing and the Excel export share it).
 struct Q2TYPE {

@@ -5,6 +5,7 @@
 #include "browser/Brovana.h"
 #include "organizer/startup.h"
 #include "organizer/version.h"
+#include "runtime/launch.h"
 #include "runtime/picture.h"
 #include "runtime/text.h"
 #include "runtime/win32.h"
@@ -76,35 +77,8 @@ void put_on_clipboard(HWND owner, std::string_view cp949) {
     CloseClipboard();
 }
 
-// Starts the browser with the download page without waiting for it. Tests only: VELQUIN_LAUNCH_LOG names a file
-// that receives the command line instead, so that no browser starts.
-void start_download() {
-    const std::string command = download_command();
-    const std::wstring log = environment(L"VELQUIN_LAUNCH_LOG");
-    if (!log.empty()) {
-        rt::UniqueHandle file(CreateFileW(log.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        if (file.get() == INVALID_HANDLE_VALUE) {
-            file.release();
-            rt::report_failure("CreateFileW", rt::narrow(log));
-            return;
-        }
-        DWORD written = 0;
-        WriteFile(file.get(), command.data(), static_cast<DWORD>(command.size()), &written, nullptr);
-        return;
-    }
-    // No shell: the program is named apart from the command line, so nothing else is searched or run.
-    const std::wstring program = rt::wide(BROWSER);
-    std::wstring line = rt::wide(command);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        rt::report_failure("CreateProcessW", command);
-        return;
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-}
+// Starts the browser with the download page without waiting for it.
+void start_download() { rt::start_program(BROWSER, DOWNLOAD_PAGE); }
 
 } // namespace
 
@@ -131,7 +105,7 @@ rt::WindowDesc P1_WINDOW() {
 }
 
 std::string download_command() {
-    return "\"" + std::string(BROWSER) + "\" \"" + DOWNLOAD_PAGE + "\"";
+    return rt::command_line(BROWSER, DOWNLOAD_PAGE);
 }
 
 } // namespace versioncheck

@@ -44,6 +44,11 @@ public:
     // Told of a fatal halt before Halted is thrown.
     virtual void halt(std::string_view text) = 0;
     virtual void beep() {}
+    // Answers the file-open dialog (title CP949, path in: the starting file name or pattern, out: the chosen
+    // file, filter as given to file_open): true with the path set, false for a cancelled dialog.
+    virtual bool file_open(std::string_view /*title*/, std::string& /*path*/, std::string_view /*filter*/) {
+        return false;
+    }
     // Called by accept() whenever the window has no event and no message waiting. The driver may post events,
     // type into entries, pick rows and read what the controls show; when it does nothing, accept() waits a little
     // and asks again.

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <commdlg.h>
+
 #include <algorithm>
 #endif
 
@@ -373,6 +375,93 @@ void beep() {
         the_driver->beep();
     else
         MessageBeep(0xFFFFFFFF);
+}
+
+namespace {
+
+// A filter's pattern as the dialog takes it: each ';'-separated part, a leading '.' before '*' dropped
+// (".*.VL1" is "*.VL1").
+std::string dialog_pattern(std::string_view pattern) {
+    std::string out;
+    for (;;) {
+        const size_t semi = pattern.find(';');
+        std::string_view part = pattern.substr(0, semi);
+        while (!part.empty() && part.front() == ' ')
+            part.remove_prefix(1);
+        if (part.size() > 1 && part[0] == '.' && part[1] == '*') part.remove_prefix(1);
+        if (!out.empty()) out += ';';
+        out += part;
+        if (semi == std::string_view::npos) break;
+        pattern.remove_prefix(semi + 1);
+    }
+    return out;
+}
+
+// "name|pattern|..." as the dialog's list of NUL-separated pairs, ending in two NULs.
+std::wstring dialog_filter(std::string_view filter, std::string_view fallback_pattern) {
+    const std::vector<std::string> parts = split_bar(filter);
+    std::wstring out;
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        out += wide(parts[i]);
+        out += L'\0';
+        out += wide(dialog_pattern(parts[i + 1]));
+        out += L'\0';
+    }
+    if (out.empty() && !fallback_pattern.empty()) {
+        const std::wstring p = wide(fallback_pattern);
+        out += p + L'\0' + p + L'\0';
+    }
+    out += L'\0';
+    return out;
+}
+
+} // namespace
+
+bool file_open(std::string_view title, std::string& path, std::string_view filter) {
+    if (the_driver) return the_driver->file_open(title, path, filter);
+    // The common dialogs library is loaded on first use, so that programs built on the runtime need not link it.
+    using OpenFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
+    using ErrorFn = DWORD(WINAPI*)();
+    static HMODULE dlg = LoadLibraryW(L"comdlg32.dll");
+    auto open =
+        dlg ? reinterpret_cast<OpenFn>(reinterpret_cast<void*>(GetProcAddress(dlg, "GetOpenFileNameW"))) : nullptr;
+    auto error =
+        dlg ? reinterpret_cast<ErrorFn>(reinterpret_cast<void*>(GetProcAddress(dlg, "CommDlgExtendedError"))) : nullptr;
+    if (!open) {
+        report_failure("GetOpenFileNameW", title);
+        return false;
+    }
+    // The starting folder and file name; a name with wildcards is left to the filter.
+    const std::string start = path;
+    const size_t slash = start.find_last_of("\\/:");
+    std::string folder = slash == std::string::npos ? std::string() : start.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? start : start.substr(slash + 1);
+    if (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/') && folder[folder.size() - 2] != ':')
+        folder.pop_back();
+    const bool wildcard = name.find_first_of("*?") != std::string::npos;
+    const std::wstring filters = dialog_filter(filter, wildcard ? dialog_pattern(name) : std::string());
+    const std::wstring caption = wide(title), initial = wide(folder);
+    std::wstring file(32768, L'\0');
+    if (!wildcard) lstrcpynW(file.data(), wide(name).c_str(), static_cast<int>(file.size()));
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner_window();
+    ofn.lpstrFilter = filters.size() > 1 ? filters.c_str() : nullptr;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrInitialDir = initial.empty() ? nullptr : initial.c_str();
+    ofn.lpstrTitle = caption.empty() ? nullptr : caption.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    const BOOL ok = open(&ofn);
+    rethrow_held();
+    if (!ok) {
+        const DWORD code = error ? error() : 0;
+        if (code != 0) report_failure("GetOpenFileNameW", start, code);
+        return false;
+    }
+    path = narrow(file.c_str());
+    return true;
 }
 
 #endif

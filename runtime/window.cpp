@@ -278,7 +278,8 @@ void Window::create_control(int index) {
         break;
     case Kind::list:
         cls = WC_LISTVIEWW;
-        style |= LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP;
+        // Virtual: the rows come from the attached handler on demand, so that any number shows at once.
+        style |= LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP;
         ex = WS_EX_CLIENTEDGE;
         with_text = false;
         break;
@@ -523,6 +524,10 @@ void Window::after_input(const MSG& msg, int index) {
         return;
     }
     if (ended_) return;
+    // A press on a list's header is not yet a click: it may become a drag. The list alerts it on the release.
+    if (k == key::mouse_left && index >= 0 && controls_[static_cast<size_t>(index)].desc.kind == Kind::list &&
+        msg.hwnd != controls_[static_cast<size_t>(index)].hwnd)
+        return;
     if (!(k & key::mouse))
         for (int i = 0; i < static_cast<int>(controls_.size()); ++i)
             if (controls_[static_cast<size_t>(i)].desc.key == k && effective_shown(i) && effective_active(i)) {
@@ -534,6 +539,13 @@ void Window::after_input(const MSG& msg, int index) {
             queue({EventKind::alert_key, index >= 0 ? controls_[static_cast<size_t>(index)].desc.id : 0, k});
             return;
         }
+}
+
+bool Window::alerted(Id control, KeyCode key) const {
+    const int index = index_of(control);
+    for (const Alert& a : alerts_)
+        if (a.key == key && (a.index < 0 || a.index == index)) return true;
+    return false;
 }
 
 void Window::end_loop() {

@@ -200,6 +200,7 @@ public:
     // Alerted keys and mouse actions: window-wide, or on one control.
     void alert(KeyCode key);
     void alert(Id control, KeyCode key);
+    bool alerted(Id control, KeyCode key) const; // on the control or window-wide
 
     // Controls.
     bool has(Id control) const noexcept { return index_of(control) >= 0; }

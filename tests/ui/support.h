@@ -46,6 +46,9 @@ public:
     std::vector<std::string> stops;
     bool stop_answer = false;
     std::vector<std::string> halts;
+    std::vector<std::string> file_dialogs; // the titles of the file-open dialogs asked for
+    std::deque<std::string> file_answers;  // the chosen paths; an empty one cancels
+    std::vector<std::string> file_starts;  // the file names each dialog started from
     int beeps = 0;
     int idle_calls = 0;
     int idle_limit = 500; // about five seconds of a window waiting for nothing
@@ -74,6 +77,19 @@ public:
     }
     void halt(std::string_view text) override { halts.emplace_back(text); }
     void beep() override { ++beeps; }
+    bool file_open(std::string_view title, std::string& path, std::string_view) override {
+        file_dialogs.emplace_back(title);
+        file_starts.push_back(path);
+        if (file_answers.empty()) {
+            ADD_FAILURE() << "unexpected file dialog: " << u8(title);
+            return false;
+        }
+        std::string a = file_answers.front();
+        file_answers.pop_front();
+        if (a.empty()) return false;
+        path = a;
+        return true;
+    }
     void idle(rt::Window& w) override {
         if (++idle_calls > idle_limit) throw std::runtime_error("the window waited with nothing to do");
         if (on_idle) on_idle(w);

@@ -1,0 +1,317 @@
+// The main window's category tree and trash: building the tree, its right-click menu, moving categories,
+// trashing, restoring and deleting them, and restoring a trashed document.
+#ifdef _WIN32
+
+#include "organizer/browseoffice.h"
+
+#include "organizer/doclist.h"
+#include "organizer/office.h"
+#include "runtime/clock.h"
+#include "runtime/listbox.h"
+#include "runtime/prompt.h"
+#include "runtime/text.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+namespace velquin {
+
+namespace {
+
+std::string k(std::u16string_view text) { return rt::to_cp949(text); }
+
+void add_tree_row(TREE_QUEUE& tree, std::u16string_view name, std::int32_t icon, std::int32_t level,
+                  std::int16_t number) {
+    tree.NODENAME = name;
+    tree.ICONFIELD = icon;
+    tree.TREELEVEL = level;
+    tree.TREENO = number;
+    tree.TSORT = number;
+    tree.POINTER = 0;
+    tree.add();
+}
+
+// Removes the files of a category's folder and its empty sub-folders (no deeper), then the folder itself.
+// Entries that cannot be removed are passed over; false when the folder is left standing.
+bool remove_category_folder(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((folder + L"\\*.*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        std::vector<std::wstring> files, folders;
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? folders : files).push_back(folder + L"\\" + name);
+        } while (FindNextFileW(h, &found));
+        FindClose(h);
+        for (const std::wstring& f : files)
+            DeleteFileW(f.c_str());
+        for (const std::wstring& d : folders)
+            RemoveDirectoryW(d.c_str());
+    }
+    return RemoveDirectoryW(folder.c_str()) != FALSE;
+}
+
+} // namespace
+
+void BROWSEOFFICE::SET_TREE() {
+    TREE.free();
+    GNODE.free();
+    GND.NODE = 0;
+    GND.NODENAME = u"분류없음";
+    GND.SORT = 0;
+    GNODE.add();
+
+    // The tree key holds the categories only, in number order.
+    OFFICE.set(OFC_RECORD::TREE_KEY);
+    for (OFFICE.next(); rt::error_code() == 0; OFFICE.next()) {
+        TREE.NODENAME = OFC.SUBJ.view(); // cut to 30 bytes
+        TREE.ICONFIELD = 4;
+        TREE.TREELEVEL = OFC.LEVEL;
+        TREE.TREENO = OFC.TREE;
+        TREE.TSORT = OFC.SORT;
+        TREE.POINTER = OFFICE.position();
+        TREE.add();
+        GND.NODE = OFC.TREE;
+        GND.NODENAME = OFC.SUBJ.view();
+        GND.SORT = OFC.SORT;
+        GNODE.add();
+    }
+    add_tree_row(TREE, u" 오피스문서 관리", 1, 0, ROOT_ROW);
+    add_tree_row(TREE, u"편집일순", 2, 1, DATE_VIEW);
+    add_tree_row(TREE, u"목차순", 3, 1, INDEX_VIEW);
+    add_tree_row(TREE, u"휴지통", 5, 1, TRASH);
+    // Stable: categories with the same place stay in number order.
+    TREE.sort(rt::order(rt::asc(&TREE_ROW::TSORT)));
+
+    tree_->set_line_height(14);
+    tree_->set_icons({"home.ico", "index.ico", "tree1.ico", "folder16.ico", "trash.ico"});
+    tree_->refresh();
+}
+
+bool BROWSEOFFICE::get_tree_selection() {
+    const int row = tree_->selection(*window_, static_cast<int>(Ctl::TREE));
+    if (row <= 0) return false;
+    TREE.get(static_cast<std::size_t>(row));
+    return rt::error_code() == 0;
+}
+
+bool BROWSEOFFICE::get_category(std::int16_t number) {
+    OFFICE.clear();
+    OFC.TREE = number;
+    OFFICE.get(OFC_RECORD::TREE_KEY);
+    return rt::error_code() == 0;
+}
+
+void BROWSEOFFICE::select_tree_row(std::size_t row) {
+    tree_->select(*window_, static_cast<int>(Ctl::TREE), static_cast<int>(row));
+}
+
+void BROWSEOFFICE::select_tree_pointer(std::int32_t pos) {
+    for (std::size_t n = 1; n <= TREE.records(); ++n)
+        if (TREE.row(n).POINTER == pos) {
+            TREE.get(n);
+            select_tree_row(n);
+            return;
+        }
+}
+
+bool BROWSEOFFICE::for_each_document(std::int16_t category, const std::function<bool()>& visit) {
+    // The positions first: the visits write and delete records of the key being read.
+    std::vector<std::int32_t> positions;
+    OFFICE.clear();
+    OFC.NODE = category;
+    OFC.DATE = INT32_MAX; // the key runs newest first: this is before the category's first document
+    OFFICE.set_from(OFC_RECORD::NODE_KEY);
+    for (OFFICE.next(); rt::error_code() == 0 && OFC.NODE == category; OFFICE.next())
+        positions.push_back(OFFICE.position());
+    for (std::int32_t pos : positions) {
+        OFFICE.get_at(pos);
+        if (rt::error_code() != 0) continue;
+        if (!visit()) return false;
+    }
+    return true;
+}
+
+void BROWSEOFFICE::FIND_GNODE() {
+    get_tree_selection();
+    GND.NODE = TREE.TREENO;
+    GNODE.get_by(&GNODE_ROW::NODE);
+    if (rt::error_code() != 0) {
+        GND.NODE = 0;
+        GND.NODENAME.clear();
+    }
+}
+
+void BROWSEOFFICE::TREEUPDATE() {
+    if (get_tree_selection() && TREE.TSORT > TRASH) {
+        switch (rt::popup(k(u"분류 복원|분류 삭제"))) {
+        case 1: RESTORE_CATEGORY(); break;
+        case 2: DELETE_CATEGORY(); break;
+        default: break;
+        }
+        return;
+    }
+    switch (rt::popup(k(u"분류 추가|분류 수정|분류 삭제|↑위로 이동|↓아래로 이동"))) {
+    case 1: window_->post(rt::EventKind::accepted, Ctl::TREEINSERT); break;
+    case 2: window_->post(rt::EventKind::accepted, Ctl::TREECHANGE); break;
+    case 3: window_->post(rt::EventKind::accepted, Ctl::TREEDELETE); break;
+    case 4: MOVE_CATEGORY(-1); break;
+    case 5: MOVE_CATEGORY(1); break;
+    default: break;
+    }
+}
+
+// A category in the trash comes back at the place of its own number, with its documents.
+void BROWSEOFFICE::RESTORE_CATEGORY() {
+    if (!get_category(TREE.TREENO)) {
+        rt::stop(k(u"해당분류를 찾을 수 없습니다."));
+        return;
+    }
+    OFC.SORT = OFC.TREE;
+    OFC.LEVEL = 1;
+    OFFICE.put();
+    if (rt::error_code() != 0) {
+        // Nothing was restored: the category and its documents stay in the trash.
+        rt::message(k(u"분류를 복원할 수 없습니다. 에러=") + rt::error_text());
+        return;
+    }
+    const std::int16_t category = OFC.TREE;
+    for_each_document(category, [] {
+        OFC.SORT = 0;
+        OFFICE.put();
+        return true;
+    });
+    SET_TREE();
+    rt::message(k(u"복원 되었습니다."));
+    select_tree_row(2);
+}
+
+// A category in the trash goes for good: its folder of linked files, its documents, then its record.
+void BROWSEOFFICE::DELETE_CATEGORY() {
+    if (rt::message(k(u"분류와 포함된 문서를 완전히 삭제합니다. 복구할 수 없습니다. "), k(u"주의"),
+                    rt::Icon::information, k(u"확인|취소"), 2, rt::Modal::system) != 1)
+        return;
+    // Only a real sub-folder of the link root is removed; a name that would reach elsewhere removes nothing.
+    if (is_own_folder_name(TREE.NODENAME.view())) {
+        const std::string DELPATH = GLO.DBPATH.clip() + "\\" + TREE.NODENAME.clip();
+        const std::wstring folder = rt::wide(DELPATH);
+        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !remove_category_folder(folder)) {
+            rt::message(k(u"파일 또는 폴더를 일부 삭제하지 못했습니다.  사용중인 파일이 있는지 확인해 보세요. || "
+                          u"탐색기로 해당폴더를 직접 삭제해도 됩니다."));
+            return;
+        }
+    }
+    const bool all_deleted = for_each_document(TREE.TREENO, [] {
+        OFFICE.del();
+        if (rt::error_code() == 0) return true;
+        rt::beep();
+        rt::message(OFC.SUBJ.clip() + k(u" 문서를 삭제할 수 없습니다. 에러=") + rt::error_text());
+        return false;
+    });
+    if (!all_deleted) return;
+    if (!get_category(TREE.TREENO)) {
+        rt::message(k(u"해당분류를 찾을 수 없습니다."));
+        return;
+    }
+    OFFICE.del();
+    if (rt::error_code() != 0) {
+        rt::message(k(u"해당분류를 삭제할 수 없습니다. 에러=") + rt::error_text());
+        return;
+    }
+    SET_TREE();
+}
+
+void BROWSEOFFICE::MOVE_CATEGORY(int step) {
+    if (!get_tree_selection() || TREE.TREENO < -30000 || TREE.TREENO >= TRASH) {
+        rt::message(k(u" 수정할 수 없는 노드입니다."));
+        return;
+    }
+    if (!get_category(TREE.TREENO)) {
+        rt::stop(k(u"해당분류를 찾을 수 없습니다."));
+        return;
+    }
+    // No other category is renumbered: two categories may share a place.
+    OFC.SORT = static_cast<std::int16_t>(OFC.SORT + step);
+    OFFICE.put();
+    const std::int32_t pos = OFFICE.position();
+    SET_TREE();
+    select_tree_pointer(pos);
+}
+
+void BROWSEOFFICE::TRASH_CATEGORY() {
+    if (!get_tree_selection() || TREE.TREENO < -30000 || TREE.TREENO == TRASH) {
+        rt::message(k(u" 노드를 선택하지 않았거나, 삭제할 수 없는 노드입니다."));
+        return;
+    }
+    if (TREE.TSORT > TRASH) {
+        rt::message(k(u" 휴지통 내의 분류는 해당분류를 선택하고 마우스 우클릭으로 복원 또는 완전삭제할 수 있습니다."));
+        return;
+    }
+    if (rt::message(k(u"선택한 문서분류를 삭제하시겠습니까?"), k(u"문서분류 삭제"), rt::Icon::information,
+                    k(u"예(Y)|아니오(N)"), 2, rt::Modal::system) != 1) {
+        select_tree_row(2);
+        return;
+    }
+    if (!get_category(TREE.TREENO)) {
+        rt::stop(k(u"해당분류를 찾을 수 없습니다."));
+        return;
+    }
+    OFC.SORT = static_cast<std::int16_t>(OFC.TREE + TRASH);
+    OFC.LEVEL = 2;
+    OFFICE.put();
+    if (rt::error_code() != 0) {
+        select_tree_row(2);
+        return;
+    }
+    // The documents keep their category; their link files stay where they are.
+    for_each_document(OFC.TREE, [] {
+        OFC.SORT = static_cast<std::int16_t>(OFC.NODE + TRASH);
+        OFFICE.put();
+        return true;
+    });
+    SET_TREE();
+    select_tree_row(2);
+}
+
+void BROWSEOFFICE::RESTORE_RECORD() {
+    const int row = list_->selection(*window_, static_cast<int>(Ctl::LIST2));
+    if (row > 0) Q2.get(static_cast<std::size_t>(row));
+    if (row <= 0 || rt::error_code() != 0) {
+        rt::message(k(u" 리스트에서 복원할 문서를 먼저 선택하세요 "));
+        return;
+    }
+    OFFICE.get_at(Q2.POINTER);
+    if (rt::error_code() != 0) {
+        rt::stop(rt::error_text());
+        return;
+    }
+    get_tree_selection();
+    if (TREE.TSORT > TRASH) {
+        rt::beep();
+        rt::message(k(u"삭제된 분류의 문서는 복원할 수 없습니다.  분류폴더를 먼저 복원해야 합니다."));
+        return;
+    }
+    OFC.DATE = static_cast<std::int32_t>(rt::today());
+    OFC.TIME = static_cast<std::int32_t>(rt::clock());
+    OFC.NODE = OFC.SORT; // the former category
+    OFC.SORT = 0;
+    OFFICE.put();
+    if (rt::error_code() != 0) {
+        // Not restored: the row stays in the trash view.
+        rt::message(k(u"문서를 복원할 수 없습니다. 에러=") + rt::error_text());
+        return;
+    }
+    Q2.del();
+    list_->refresh();
+    rt::message(k(u"복원 되었습니다."));
+}
+
+} // namespace velquin
+
+#endif

@@ -1,0 +1,38 @@
+// The parts of the main window's category tree and document list that need no window: the list's column
+// layouts, the texts a list row shows, the search test, and which category folders may be removed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velquin {
+
+// Numbers of the fixed tree rows and the trash.
+inline constexpr std::int16_t ROOT_ROW = -30003;
+inline constexpr std::int16_t DATE_VIEW = -30002;
+inline constexpr std::int16_t INDEX_VIEW = -30001;
+inline constexpr std::int16_t TRASH = 10000;
+
+// The tree's column: 80 wide, the text with per-row colours, an icon and the level; the selected background.
+inline constexpr const char* TREE_FORMAT = "80L*ITE(,,,0C97726H)";
+
+// The document list's column layout for a view (TREENO of the chosen tree row); `wider` is how much wider the
+// list is than when the window opened, given to the title column.
+std::string list_layout(std::int16_t treeno, std::int32_t wider);
+
+// The size text of an embedded document of `bytes` bytes: "1 M", "12 K", "999 b", blank for 0; at most 8 bytes.
+std::string size_text(std::int32_t bytes);
+
+// The list's icon for a document type (EXT): 1 Word, 2 Excel, 3 PowerPoint, 0 none.
+std::uint8_t icon_type(std::string_view ext);
+
+// True when the search text occurs in the field byte for byte, starting and ending on whole CP949 characters
+// of the field (never across the two bytes of one Hangul character). An empty text occurs everywhere.
+bool contains_text(std::string_view field, std::string_view text);
+
+// True when a category name may be used as a folder under the link root: not blank, not "." or "..", and no
+// character that would reach another folder or match others ("\", "/", ":", "*", "?").
+bool is_own_folder_name(std::string_view name);
+
+} // namespace velquin

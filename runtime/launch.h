@@ -1,0 +1,21 @@
+// Starting another program without a command shell: the program is named apart from its command line and its
+// argument is one quoted argument, so a blank or a quote in an address or a path never runs anything else.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rt {
+
+// The command line for the program and its one argument: both quoted, quotes in the argument escaped as the
+// platform's argument splitting expects (backslashes before a quote doubled).
+std::string command_line(std::string_view program, std::string_view argument);
+
+#ifdef _WIN32
+// Starts the program with the argument and does not wait for it; false (after a report) when it did not start.
+// Tests only: when the environment variable VELQUIN_LAUNCH_LOG names a file, the command line is written to it
+// instead and nothing starts.
+bool start_program(std::string_view program, std::string_view argument);
+#endif
+
+} // namespace rt

@@ -1,0 +1,801 @@
+// Lists over queues as virtual report views, and tree lists built from the rows' levels.
+#ifdef _WIN32
+
+#include "runtime/listbox.h"
+
+#include "runtime/image.h"
+#include "runtime/text.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+namespace rt {
+
+namespace {
+
+constexpr UINT_PTR subclass_id = 0x564C; // our subclass of a list, its header or a tree
+
+// An owned image list.
+struct ImageList {
+    HIMAGELIST h = nullptr;
+    ImageList() = default;
+    explicit ImageList(HIMAGELIST l) : h(l) {}
+    ~ImageList() {
+        if (h) ImageList_Destroy(h);
+    }
+    ImageList(ImageList&& o) noexcept : h(std::exchange(o.h, nullptr)) {}
+    ImageList& operator=(ImageList&& o) noexcept {
+        if (this != &o) {
+            if (h) ImageList_Destroy(h);
+            h = std::exchange(o.h, nullptr);
+        }
+        return *this;
+    }
+};
+
+// Small icons by name, in their order; a name that loads nothing keeps its place as an empty image.
+ImageList icon_list(const std::vector<std::string>& names) {
+    const int px = 16;
+    ImageList list(ImageList_Create(px, px, ILC_COLOR32 | ILC_MASK, static_cast<int>(names.size()), 4));
+    if (!list.h) {
+        report_failure("ImageList_Create", "icons");
+        return list;
+    }
+    for (const std::string& name : names) {
+        UniqueIcon icon = load_icon(name, px);
+        if (icon && ImageList_AddIcon(list.h, icon.get()) >= 0) continue;
+        // An all-transparent image in its place.
+        ScreenDC dc;
+        HBITMAP bmp = CreateCompatibleBitmap(dc.get(), px, px);
+        HDC mem = CreateCompatibleDC(dc.get());
+        HGDIOBJ old = SelectObject(mem, bmp);
+        RECT r{0, 0, px, px};
+        FillRect(mem, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        SelectObject(mem, old);
+        DeleteDC(mem);
+        ImageList_AddMasked(list.h, bmp, RGB(0, 0, 0));
+        DeleteObject(bmp);
+    }
+    return list;
+}
+
+bool far_apart(POINT a, POINT b) {
+    return std::abs(a.x - b.x) >= GetSystemMetrics(SM_CXDRAG) || std::abs(a.y - b.y) >= GetSystemMetrics(SM_CYDRAG);
+}
+
+POINT point_of(LPARAM lp) {
+    return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+}
+
+} // namespace
+
+// --- ListBox ----------------------------------------------------------------------------------------------------
+
+struct ListBox::Impl {
+    RowSource src;
+    std::vector<ListColumn> cols;
+    Window* win = nullptr;
+    int control = 0;
+    HWND list = nullptr, header = nullptr;
+    ImageList icons, spacer; // the rows' icons; an image list one pixel wide that sets the line height
+    int line_px = 0;
+    int space_px = 4; // a blank's width in the list's font, for indents
+    int press_col = 0, release_col = 0;
+    bool press_header = false;
+    bool tracking = false; // the left button went down on a column and is not released yet
+    bool moved = false;    // ... and the pointer moved the drag distance since
+    POINT press_at{};      // screen
+    int quiet = 0;         // the program is selecting: no events
+    std::wstring text;     // the last cell text handed to the control
+
+    static LRESULT CALLBACK list_proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK header_proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+    std::size_t rows() const { return src.rows ? src.rows() : 0; }
+    const void* row(std::size_t n) const { return n >= 1 && n <= rows() && src.row ? src.row(n) : nullptr; }
+    const ListColumn* col(int i) const {
+        return i >= 1 && i <= static_cast<int>(cols.size()) ? &cols[static_cast<size_t>(i - 1)] : nullptr;
+    }
+    ListColumn* col(int i) {
+        return i >= 1 && i <= static_cast<int>(cols.size()) ? &cols[static_cast<size_t>(i - 1)] : nullptr;
+    }
+    std::string cell(std::size_t n, int i) const {
+        const ListColumn* c = col(i);
+        const void* r = row(n);
+        if (!c || !r) return {};
+        return cell_text(src.fields, src.field_count, r, c->field, c->picture);
+    }
+    int icon(std::size_t n, int i) const {
+        const ListColumn* c = col(i);
+        const void* r = row(n);
+        if (!c || !r || !c->icon_field) return 0;
+        return static_cast<int>(cell_number(src.fields, src.field_count, r, c->icon_field));
+    }
+
+    // The column under a point of the header's client area (from 1; 0 none); `on_item` tells whether it fell
+    // on the item itself rather than a divider.
+    int header_column(POINT hp, bool* on_item = nullptr) const {
+        if (!header) return 0;
+        HDHITTESTINFO hi{};
+        hi.pt = hp;
+        SendMessageW(header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hi));
+        if (on_item) *on_item = (hi.flags & HHT_ONHEADER) != 0 && !(hi.flags & (HHT_ONDIVIDER | HHT_ONDIVOPEN));
+        if (hi.iItem < 0 || !(hi.flags & (HHT_ONHEADER | HHT_ONDIVIDER | HHT_ONDIVOPEN))) return 0;
+        return hi.iItem >= 1 && hi.iItem <= static_cast<int>(cols.size()) ? hi.iItem : 0;
+    }
+    // The column under a point of the screen: over the header, or over the rows' part of the list by its x.
+    int column_at(POINT screen) const {
+        if (!list || !header) return 0;
+        RECT hr{};
+        GetWindowRect(header, &hr);
+        POINT hp = screen;
+        ScreenToClient(header, &hp);
+        if (PtInRect(&hr, screen)) return header_column(hp);
+        POINT lp = screen;
+        ScreenToClient(list, &lp);
+        RECT lr{};
+        GetClientRect(list, &lr);
+        if (!PtInRect(&lr, lp)) return 0;
+        hp.y = (hr.bottom - hr.top) / 2;
+        return header_column(hp);
+    }
+
+    void press(POINT screen, bool on_header, bool left_down) {
+        bool on_item = true;
+        if (on_header) {
+            POINT hp = screen;
+            ScreenToClient(header, &hp);
+            press_col = header_column(hp, &on_item);
+        } else {
+            press_col = column_at(screen);
+        }
+        press_header = on_header;
+        // A press on a divider starts a resize, never a drop.
+        tracking = left_down && press_col > 0 && on_item;
+        moved = false;
+        press_at = screen;
+    }
+    void motion(POINT screen, WPARAM keys) {
+        if (!tracking) return;
+        if (!(keys & MK_LBUTTON)) {
+            tracking = false;
+            return;
+        }
+        if (far_apart(press_at, screen)) moved = true;
+    }
+    void release(POINT screen) {
+        release_col = column_at(screen);
+        if (tracking && far_apart(press_at, screen)) moved = true;
+        const bool drop = tracking && moved && press_col > 0 && release_col > 0 && release_col != press_col;
+        // A press on a header item (not a divider) released over the same column is a click on that header.
+        const bool header_click = tracking && press_header && release_col == press_col;
+        tracking = false;
+        moved = false;
+        if (drop && win) win->post(EventKind::drop, control);
+        if (header_click && win && win->alerted(control, key::mouse_left))
+            win->post(EventKind::alert_key, control, key::mouse_left);
+    }
+
+    void apply_images() {
+        if (!list) return;
+        SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons.h));
+        spacer = ImageList();
+        if (line_px > 0) {
+            spacer = ImageList(ImageList_Create(1, line_px, ILC_COLOR32, 1, 1));
+            if (spacer.h) {
+                ScreenDC dc;
+                HBITMAP bmp = CreateCompatibleBitmap(dc.get(), 1, line_px);
+                ImageList_Add(spacer.h, bmp, nullptr);
+                DeleteObject(bmp);
+            }
+        }
+        SendMessageW(list, LVM_SETIMAGELIST, LVSIL_STATE, reinterpret_cast<LPARAM>(spacer.h));
+        InvalidateRect(list, nullptr, TRUE);
+    }
+
+    void build_columns() {
+        if (!list) return;
+        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+        while (SendMessageW(list, LVM_DELETECOLUMN, 0, 0)) {
+        }
+        const DialogUnits& u = win->units();
+        // The first column of a report view is always drawn left-aligned: control column 0 is an empty
+        // placeholder of no width that cannot be resized, and our column i is control column i.
+        LVCOLUMNW dummy{};
+        dummy.mask = LVCF_WIDTH | LVCF_SUBITEM;
+        SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&dummy));
+        bool lines = false;
+        for (size_t i = 0; i < cols.size(); ++i) {
+            const ListColumn& c = cols[i];
+            std::wstring head = wide(c.header);
+            LVCOLUMNW lc{};
+            lc.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+            lc.fmt = c.align == 'C' ? LVCFMT_CENTER : c.align == 'R' ? LVCFMT_RIGHT : LVCFMT_LEFT;
+            lc.cx = u.x(c.width);
+            lc.pszText = head.data();
+            lc.iSubItem = static_cast<int>(i + 1);
+            SendMessageW(list, LVM_INSERTCOLUMNW, i + 1, reinterpret_cast<LPARAM>(&lc));
+            lines = lines || c.right_line || c.under_line;
+        }
+        const DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_DOUBLEBUFFER | LVS_EX_GRIDLINES;
+        SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, ex,
+                     LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_DOUBLEBUFFER |
+                         (lines ? LVS_EX_GRIDLINES : 0));
+        // A blank's width, for the indents.
+        HDC dc = GetDC(list);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+        SIZE s{};
+        if (GetTextExtentPoint32W(dc, L" ", 1, &s) && s.cx > 0) space_px = s.cx;
+        SelectObject(dc, old);
+        ReleaseDC(list, dc);
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        SendMessageW(list, LVM_SETITEMCOUNT, rows(), LVSICF_NOSCROLL);
+        InvalidateRect(list, nullptr, TRUE);
+    }
+
+    // The text a cell shows, with the column's indent as leading (or, right-aligned, trailing) blanks.
+    const std::wstring& shown(std::size_t n, int i) {
+        text = wide(cell(n, i));
+        const ListColumn* c = col(i);
+        if (c && c->indent > 0 && c->align != 'C' && win) {
+            const size_t blanks = static_cast<size_t>(std::max(1, win->units().x(c->indent) / space_px));
+            if (c->align == 'R')
+                text.append(blanks, L' ');
+            else
+                text.insert(0, blanks, L' ');
+        }
+        return text;
+    }
+
+    void select(int n) {
+        if (!list) return;
+        ++quiet;
+        LVITEMW none{};
+        none.stateMask = LVIS_SELECTED;
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+        if (n >= 1 && static_cast<std::size_t>(n) <= rows()) {
+            LVITEMW it{};
+            it.stateMask = it.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(n - 1), reinterpret_cast<LPARAM>(&it));
+            SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(n - 1), FALSE);
+        }
+        --quiet;
+    }
+    int selection() const {
+        if (!list) return 0;
+        const LRESULT i = SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+        return i < 0 ? 0 : static_cast<int>(i) + 1;
+    }
+
+    void unhook() {
+        if (header) RemoveWindowSubclass(header, &header_proc, subclass_id);
+        if (list) RemoveWindowSubclass(list, &list_proc, subclass_id);
+        header = list = nullptr;
+    }
+};
+
+LRESULT CALLBACK ListBox::Impl::header_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    auto* self = reinterpret_cast<Impl*>(ref);
+    POINT pt = point_of(lp);
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+        ClientToScreen(h, &pt);
+        self->press(pt, true, msg == WM_LBUTTONDOWN);
+        break;
+    case WM_MOUSEMOVE:
+        ClientToScreen(h, &pt);
+        self->motion(pt, wp);
+        break;
+    case WM_LBUTTONUP:
+        ClientToScreen(h, &pt);
+        self->release(pt);
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(h, &header_proc, subclass_id);
+        self->header = nullptr;
+        break;
+    }
+    return DefSubclassProc(h, msg, wp, lp);
+}
+
+LRESULT CALLBACK ListBox::Impl::list_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    auto* self = reinterpret_cast<Impl*>(ref);
+    POINT pt = point_of(lp);
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        POINT s = pt;
+        ClientToScreen(h, &s);
+        self->press(s, false, msg == WM_LBUTTONDOWN);
+        const LRESULT r = DefSubclassProc(h, msg, wp, lp);
+        // Where the control tracks the button itself, the release was taken from the queue: a click.
+        if (self->tracking && !self->moved) self->release_col = self->press_col;
+        return r;
+    }
+    case WM_RBUTTONDOWN: {
+        // The control itself chooses the row under a right click.
+        POINT s = pt;
+        ClientToScreen(h, &s);
+        self->press(s, false, false);
+        break;
+    }
+    case WM_MOUSEMOVE:
+        ClientToScreen(h, &pt);
+        self->motion(pt, wp);
+        break;
+    case WM_LBUTTONUP:
+        ClientToScreen(h, &pt);
+        self->release(pt);
+        if (GetCapture() == h) ReleaseCapture();
+        break;
+    case WM_NOTIFY: {
+        const auto* nm = reinterpret_cast<const NMHDR*>(lp);
+        if (nm->hwndFrom != self->header) break;
+        switch (nm->code) {
+        case HDN_BEGINTRACKW:
+        case HDN_BEGINTRACKA:
+        case HDN_DIVIDERDBLCLICKW:
+        case HDN_DIVIDERDBLCLICKA: {
+            // Only the resizable columns follow a drag (or double click) of their divider.
+            const ListColumn* c = self->col(reinterpret_cast<const NMHEADERW*>(lp)->iItem);
+            if (!c || !c->resizable) return TRUE;
+            break;
+        }
+        case HDN_BEGINDRAG:
+        case HDN_ENDDRAG:
+            return TRUE; // the program moves fields between columns itself: the header never reorders them
+        }
+        break;
+    }
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(h, &list_proc, subclass_id);
+        self->list = nullptr;
+        break;
+    }
+    return DefSubclassProc(h, msg, wp, lp);
+}
+
+ListBox::ListBox(RowSource source) : impl_(std::make_unique<Impl>()) {
+    impl_->src = std::move(source);
+}
+
+ListBox::~ListBox() {
+    impl_->unhook();
+}
+
+ListBox& ListBox::attach(Window& w, Id control, RowSource source) {
+    auto box = std::make_unique<ListBox>(std::move(source));
+    ListBox& self = *box;
+    Impl& m = *self.impl_;
+    m.win = &w;
+    m.control = control.value;
+    m.list = w.handle(control);
+    if (m.list) {
+        m.header = reinterpret_cast<HWND>(SendMessageW(m.list, LVM_GETHEADER, 0, 0));
+        SetWindowSubclass(m.list, &Impl::list_proc, subclass_id, reinterpret_cast<DWORD_PTR>(&m));
+        if (m.header) SetWindowSubclass(m.header, &Impl::header_proc, subclass_id, reinterpret_cast<DWORD_PTR>(&m));
+        SendMessageW(m.list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+        SendMessageW(m.list, LVM_SETITEMCOUNT, m.rows(), 0);
+    }
+    w.attach(control, std::move(box));
+    return self;
+}
+
+void ListBox::set_format(std::string_view format) {
+    impl_->cols = parse_list_format(format);
+    impl_->build_columns();
+}
+
+std::string ListBox::format() const {
+    std::vector<ListColumn> now = impl_->cols;
+    for (int i = 1; i <= static_cast<int>(now.size()); ++i)
+        now[static_cast<size_t>(i - 1)].width = width(i);
+    return list_format(now);
+}
+
+void ListBox::refresh() {
+    Impl& m = *impl_;
+    if (!m.list) return;
+    const int sel = m.selection();
+    const std::size_t n = m.rows();
+    ++m.quiet;
+    SendMessageW(m.list, LVM_SETITEMCOUNT, n, LVSICF_NOSCROLL);
+    if (sel > 0 && static_cast<std::size_t>(sel) > n) m.select(0);
+    --m.quiet;
+    InvalidateRect(m.list, nullptr, TRUE);
+}
+
+void ListBox::set_line_height(int dialog_units) {
+    Impl& m = *impl_;
+    m.line_px = m.win ? m.win->units().y(dialog_units) : 0;
+    m.apply_images();
+}
+
+void ListBox::set_icons(const std::vector<std::string>& names) {
+    Impl& m = *impl_;
+    m.icons = icon_list(names);
+    m.apply_images();
+}
+
+bool ListBox::has_column(int i) const {
+    return impl_->col(i) != nullptr;
+}
+
+int ListBox::column_count() const {
+    return static_cast<int>(impl_->cols.size());
+}
+
+std::string ListBox::header(int i) const {
+    const ListColumn* c = impl_->col(i);
+    return c ? c->header : std::string();
+}
+
+void ListBox::set_header(int i, std::string_view cp949) {
+    ListColumn* c = impl_->col(i);
+    if (!c) return;
+    std::wstring w = wide(cp949);
+    c->header = std::string(cp949);
+    if (!impl_->list) return;
+    LVCOLUMNW lc{};
+    lc.mask = LVCF_TEXT;
+    lc.pszText = w.data();
+    SendMessageW(impl_->list, LVM_SETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&lc));
+}
+
+int ListBox::width(int i) const {
+    const ListColumn* c = impl_->col(i);
+    if (!c) return 0;
+    if (!impl_->list || !impl_->win) return c->width;
+    const int px = static_cast<int>(SendMessageW(impl_->list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+    const DialogUnits& u = impl_->win->units();
+    return px == u.x(c->width) ? c->width : u.du_x(px); // unchanged: the width as set, without rounding
+}
+
+void ListBox::set_width(int i, int dialog_units) {
+    ListColumn* c = impl_->col(i);
+    if (!c) return;
+    c->width = dialog_units;
+    if (impl_->list && impl_->win)
+        SendMessageW(impl_->list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), impl_->win->units().x(dialog_units));
+}
+
+int ListBox::field(int i) const {
+    const ListColumn* c = impl_->col(i);
+    return c ? c->field : 0;
+}
+
+// The column's icon, colour and level fields stay: they belong to the column, not to the field it shows.
+void ListBox::set_field(int i, int field) {
+    ListColumn* c = impl_->col(i);
+    if (!c) return;
+    c->field = field;
+    if (impl_->list) InvalidateRect(impl_->list, nullptr, TRUE);
+}
+
+std::string ListBox::picture(int i) const {
+    const ListColumn* c = impl_->col(i);
+    return c ? c->picture : std::string();
+}
+
+void ListBox::set_picture(int i, std::string_view picture) {
+    ListColumn* c = impl_->col(i);
+    if (!c) return;
+    c->picture = std::string(picture);
+    if (impl_->list) InvalidateRect(impl_->list, nullptr, TRUE);
+}
+
+int ListBox::press_column() const {
+    return impl_->press_col;
+}
+bool ListBox::press_on_header() const {
+    return impl_->press_header;
+}
+int ListBox::release_column() const {
+    return impl_->release_col;
+}
+
+std::string ListBox::cell(std::size_t n, int i) const {
+    return impl_->cell(n, i);
+}
+
+int ListBox::cell_icon(std::size_t n, int i) const {
+    return impl_->icon(n, i);
+}
+
+bool ListBox::notify(Window&, int, NMHDR& nm, LRESULT& result) {
+    Impl& m = *impl_;
+    switch (nm.code) {
+    case LVN_GETDISPINFOW: {
+        LVITEMW& it = reinterpret_cast<NMLVDISPINFOW&>(nm).item;
+        const std::size_t n = static_cast<std::size_t>(it.iItem) + 1;
+        const int col = it.iSubItem; // 0: the placeholder, which shows nothing
+        if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0)
+            lstrcpynW(it.pszText, m.shown(n, col).c_str(), it.cchTextMax);
+        if (it.mask & LVIF_IMAGE) {
+            const int icon = m.icon(n, col);
+            it.iImage = icon > 0 ? icon - 1 : -1; // -1, not I_IMAGENONE, which keeps an icon's room in Wine
+        }
+        if (it.mask & LVIF_INDENT) it.iIndent = 0;
+        result = 0;
+        return true;
+    }
+    case LVN_ODFINDITEMW:
+        result = -1; // no type-ahead search over the rows
+        return true;
+    case LVN_COLUMNCLICK:
+        result = 0; // the program sorts and sets the headers; a click on one changes nothing by itself
+        return true;
+    case LVN_BEGINDRAG:
+    case LVN_BEGINRDRAG:
+        // The control saw the drag start (and took the moves itself): the release must still come to us.
+        if (m.tracking) {
+            m.moved = true;
+            SetCapture(m.list);
+        }
+        result = 0;
+        return true;
+    case LVN_ITEMCHANGED:
+        if (m.quiet) {
+            result = 0;
+            return true;
+        }
+        return false; // the window reports a new selection by the user
+    }
+    return false;
+}
+
+void ListBox::select(Window&, int, int row) {
+    impl_->select(row);
+}
+
+int ListBox::selection(Window&, int) {
+    return impl_->selection();
+}
+
+// --- TreeBox ----------------------------------------------------------------------------------------------------
+
+struct TreeBox::Impl {
+    RowSource src;
+    ListColumn col;
+    Window* win = nullptr;
+    int control = 0;
+    HWND tree = nullptr;
+    ImageList icons;
+    std::vector<HTREEITEM> items; // row n is items[n-1]
+    std::vector<int> levels;
+    int quiet = 0;
+    bool changed_since_press = false;
+    POINT press_at{}; // client
+
+    static LRESULT CALLBACK tree_proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+    std::size_t rows() const { return src.rows ? src.rows() : 0; }
+    const void* row(std::size_t n) const { return n >= 1 && n <= rows() && src.row ? src.row(n) : nullptr; }
+    long number(std::size_t n, int field) const {
+        const void* r = row(n);
+        return r && field > 0 ? cell_number(src.fields, src.field_count, r, field) : 0;
+    }
+    std::string text(std::size_t n) const {
+        const void* r = row(n);
+        return r ? cell_text(src.fields, src.field_count, r, col.field, col.picture) : std::string();
+    }
+    // The row's colour k (text, background, selected text, selected background), or -1 for none.
+    long colour(std::size_t n, int k) const {
+        if (col.colour_field) {
+            const long v = number(n, col.colour_field + k);
+            if (v >= 0) return v;
+        }
+        const auto& d = col.default_colour[k];
+        return d && *d >= 0 ? *d : -1;
+    }
+    int row_of(HTREEITEM item) const {
+        if (!tree || !item) return 0;
+        TVITEMW it{};
+        it.mask = TVIF_PARAM;
+        it.hItem = item;
+        if (!SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it))) return 0;
+        return static_cast<int>(it.lParam);
+    }
+    HTREEITEM caret() const {
+        return tree ? reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) : nullptr;
+    }
+    void chosen() {
+        if (win) win->post(EventKind::accepted, control);
+    }
+
+    void build() {
+        items.clear();
+        levels.clear();
+        if (!tree) return;
+        ++quiet;
+        SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, 0);
+        SendMessageW(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+        const std::size_t n = rows();
+        items.reserve(n);
+        levels.reserve(n);
+        std::vector<size_t> parents; // the last row (index into items) at each depth
+        std::vector<bool> has_children;
+        has_children.reserve(n);
+        for (std::size_t r = 1; r <= n; ++r) {
+            // A level deeper than one below the previous row's hangs under the previous row.
+            int depth = col.level_field ? static_cast<int>(number(r, col.level_field)) : 0;
+            depth = std::clamp(depth, 0, static_cast<int>(parents.size()));
+            std::wstring w = wide(text(r));
+            TVINSERTSTRUCTW ins{};
+            ins.hParent = depth == 0 ? TVI_ROOT : items[parents[static_cast<size_t>(depth - 1)]];
+            ins.hInsertAfter = TVI_LAST;
+            ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+            ins.item.pszText = w.data();
+            ins.item.lParam = static_cast<LPARAM>(r);
+            const long icon = col.icon_field ? number(r, col.icon_field) : 0;
+            ins.item.iImage = ins.item.iSelectedImage = icon > 0 ? static_cast<int>(icon - 1) : I_IMAGENONE;
+            auto item =
+                reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
+            if (depth > 0) has_children[parents[static_cast<size_t>(depth - 1)]] = true;
+            parents.resize(static_cast<size_t>(depth));
+            parents.push_back(items.size());
+            items.push_back(item);
+            levels.push_back(depth);
+            has_children.push_back(false);
+        }
+        for (size_t k = 0; k < items.size(); ++k)
+            if (has_children[k]) SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(items[k]));
+        // The tree's own background: the format's, else the first row's.
+        const long bk = n ? colour(1, 1) : (col.default_colour[1] ? *col.default_colour[1] : -1);
+        SendMessageW(tree, TVM_SETBKCOLOR, 0, bk);
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, 0);
+        SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(tree, nullptr, TRUE);
+        --quiet;
+    }
+};
+
+LRESULT CALLBACK TreeBox::Impl::tree_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    auto* self = reinterpret_cast<Impl*>(ref);
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        self->changed_since_press = false;
+        self->press_at = point_of(lp);
+        break;
+    case WM_RBUTTONDOWN: {
+        // TreeView does not choose the row under a right click: we do, before the click's own handling.
+        TVHITTESTINFO hi{};
+        hi.pt = point_of(lp);
+        auto item = reinterpret_cast<HTREEITEM>(SendMessageW(h, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hi)));
+        if (item && (hi.flags & (TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMRIGHT)) && item != self->caret())
+            SendMessageW(h, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+        break;
+    }
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(h, &tree_proc, subclass_id);
+        self->tree = nullptr;
+        break;
+    }
+    return DefSubclassProc(h, msg, wp, lp);
+}
+
+TreeBox::TreeBox(RowSource source, std::string_view format) : impl_(std::make_unique<Impl>()) {
+    impl_->src = std::move(source);
+    const std::vector<ListColumn> cols = parse_list_format(format);
+    if (!cols.empty()) impl_->col = cols.front();
+    if (impl_->col.field == 0) impl_->col.field = 1;
+}
+
+TreeBox::~TreeBox() {
+    if (impl_->tree) RemoveWindowSubclass(impl_->tree, &Impl::tree_proc, subclass_id);
+}
+
+TreeBox& TreeBox::attach(Window& w, Id control, RowSource source, std::string_view format) {
+    auto box = std::make_unique<TreeBox>(std::move(source), format);
+    TreeBox& self = *box;
+    Impl& m = *self.impl_;
+    m.win = &w;
+    m.control = control.value;
+    m.tree = w.handle(control);
+    if (m.tree) {
+        SetWindowSubclass(m.tree, &Impl::tree_proc, subclass_id, reinterpret_cast<DWORD_PTR>(&m));
+        // Line heights as set, odd ones too.
+        SetWindowLongPtrW(m.tree, GWL_STYLE, GetWindowLongPtrW(m.tree, GWL_STYLE) | TVS_NONEVENHEIGHT);
+    }
+    w.attach(control, std::move(box));
+    m.build();
+    return self;
+}
+
+void TreeBox::refresh() {
+    impl_->build();
+}
+
+void TreeBox::set_line_height(int dialog_units) {
+    if (impl_->tree && impl_->win)
+        SendMessageW(impl_->tree, TVM_SETITEMHEIGHT, static_cast<WPARAM>(impl_->win->units().y(dialog_units)), 0);
+}
+
+void TreeBox::set_icons(const std::vector<std::string>& names) {
+    impl_->icons = icon_list(names);
+    if (impl_->tree) {
+        SendMessageW(impl_->tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(impl_->icons.h));
+        InvalidateRect(impl_->tree, nullptr, TRUE);
+    }
+}
+
+std::string TreeBox::text(std::size_t n) const {
+    return impl_->text(n);
+}
+
+int TreeBox::level(std::size_t n) const {
+    return n >= 1 && n <= impl_->levels.size() ? impl_->levels[n - 1] : 0;
+}
+
+bool TreeBox::notify(Window&, int, NMHDR& nm, LRESULT& result) {
+    Impl& m = *impl_;
+    switch (nm.code) {
+    case TVN_SELCHANGEDW: {
+        result = 0;
+        if (m.quiet) return true;
+        m.changed_since_press = true;
+        if (reinterpret_cast<NMTREEVIEWW&>(nm).itemNew.hItem) m.chosen();
+        return true;
+    }
+    case NM_CLICK: {
+        // A click on the row already chosen chooses it again.
+        if (!m.changed_since_press && m.tree) {
+            TVHITTESTINFO hi{};
+            hi.pt = m.press_at;
+            auto item =
+                reinterpret_cast<HTREEITEM>(SendMessageW(m.tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hi)));
+            if (item && item == m.caret() && (hi.flags & (TVHT_ONITEM | TVHT_ONITEMRIGHT))) m.chosen();
+        }
+        m.changed_since_press = true;
+        result = 0;
+        return true;
+    }
+    case NM_CUSTOMDRAW: {
+        auto& cd = reinterpret_cast<NMTVCUSTOMDRAW&>(nm);
+        if (cd.nmcd.dwDrawStage == CDDS_PREPAINT) {
+            result = CDRF_NOTIFYITEMDRAW;
+            return true;
+        }
+        if (cd.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+            const auto n = static_cast<std::size_t>(cd.nmcd.lItemlParam);
+            const bool selected = (cd.nmcd.uItemState & CDIS_SELECTED) != 0;
+            const long fg = m.colour(n, selected ? 2 : 0), bg = m.colour(n, selected ? 3 : 1);
+            if (fg >= 0) cd.clrText = static_cast<COLORREF>(fg);
+            if (bg >= 0) cd.clrTextBk = static_cast<COLORREF>(bg);
+            result = CDRF_NEWFONT;
+            return true;
+        }
+        result = CDRF_DODEFAULT;
+        return true;
+    }
+    }
+    return false;
+}
+
+void TreeBox::select(Window&, int, int row) {
+    Impl& m = *impl_;
+    if (!m.tree) return;
+    HTREEITEM item =
+        row >= 1 && static_cast<std::size_t>(row) <= m.items.size() ? m.items[static_cast<size_t>(row - 1)] : nullptr;
+    if (item == m.caret()) return;
+    // The program's own choice: the program acts on it itself, so no accepted event follows.
+    ++m.quiet;
+    SendMessageW(m.tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    if (item) SendMessageW(m.tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    --m.quiet;
+}
+
+int TreeBox::selection(Window&, int) {
+    return impl_->row_of(impl_->caret());
+}
+
+} // namespace rt
+
+#endif

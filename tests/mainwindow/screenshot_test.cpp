@@ -1,0 +1,43 @@
+// The main window with a category tree and a filled list, sorted by its title column: photographed by the
+// screenshot test (which holds the window open with VELQUIN_HOLD_MS), and checked here as it stands.
+#include "support.h"
+
+#include <cstdlib>
+
+namespace {
+
+using namespace mainwindow_test;
+using startup_test::WorkFolder;
+
+TEST(Screenshot, MainWindowWithTreeAndList) {
+    WorkFolder work(L"screenshot");
+    startup_test::write_office_ids();
+    Library lib;
+    lib.category(1, 1, u"회의 자료");
+    lib.category(2, 2, u"보고서");
+    lib.category(3, 3, u"개인 문서");
+    lib.category(4, 0, u"지난 계획", true);
+    lib.document({.node = 1, .date = 82000, .time = 900, .subj = K(u"주간 회의록"), .index = "M-001",
+                  .afile1 = "minutes.txt", .size = 48213, .ext = "DOC"});
+    lib.document({.node = 2, .date = 81990, .time = 100, .subj = K(u"분기 실적 보고"), .index = "R-2026",
+                  .size = 1234567, .ext = "XLS"});
+    lib.document({.node = 2, .date = 81980, .time = 100, .subj = K(u"발표 자료"), .size = 999, .ext = "PPT"});
+    lib.document({.node = 3, .date = 81970, .time = 100, .subj = K(u"가계부 정리")});
+    lib.document({.node = 1, .date = 81960, .time = 100, .subj = K(u"안건 목록"), .index = "M-002", .ext = "DOC"});
+    lib.close();
+    uitest::ScriptDriver d;
+    run_steps(d, {
+                     [](const View& v) { v.choose(2); },
+                     [](const View& v) { uitest::click_header(v.w, Ctl::LIST2, 2); },
+                     [](const View& v) {
+                         EXPECT_EQ(v.rows(), 5u);
+                         EXPECT_EQ(u8(v.list().header(2)), "제목△");
+                         EXPECT_EQ(u8(v.list().cell(1, 2)), "가계부 정리");
+                         EXPECT_EQ(v.list().cell_icon(1, 5), 0); // no embedded document
+                         EXPECT_EQ(v.list().cell_icon(2, 5), 3); // "발표 자료", a presentation
+                         if (const char* hold = std::getenv("VELQUIN_HOLD_MS")) uitest::pump(std::atoi(hold));
+                     },
+                 });
+}
+
+} // namespace
