@@ -327,7 +327,6 @@ void BROWSEOFFICE::on_accepted(int control) {
     case Ctl::BACK:
         LOC.SEARCH.clear();
         w.set_text(Ctl::LOC_SEARCH, "");
-        w.display();
         FILLQUE2();
         w.hide(Ctl::BACK);
         break;
@@ -366,10 +365,10 @@ void BROWSEOFFICE::on_accepted(int control) {
 
 void BROWSEOFFICE::TREE_ACCEPTED() {
     rt::Window& w = *window_;
+    // The entry shows the cleared search text at once; nothing else on the window needs drawing again.
     LOC.SEARCH.clear();
     w.set_text(Ctl::LOC_SEARCH, "");
     w.hide(Ctl::BACK);
-    w.display();
     if (tree_->selection(w, static_cast<int>(Ctl::TREE)) == 1) {
         w.hide(Ctl::LIST2);
         w.show(Ctl::GROUP1);

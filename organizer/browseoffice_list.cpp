@@ -69,7 +69,8 @@ void BROWSEOFFICE::ASSIGNTOQUE() {
         for (std::size_t n = 1; n <= GNODE.records(); ++n) {
             const GNODE_ROW& g = GNODE.row(n);
             if (g.NODE != category) continue;
-            if (!(g.NODENAME == rt::to_cp949(u"분류없음"))) Q2.CATEGORY = g.NODENAME;
+            static const std::string none = rt::to_cp949(u"분류없음");
+            if (!(g.NODENAME == none)) Q2.CATEGORY = g.NODENAME;
             break;
         }
     }

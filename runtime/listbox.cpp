@@ -405,8 +405,14 @@ void ListBox::refresh() {
     const int sel = m.selection();
     const std::size_t n = m.rows();
     ++m.quiet;
+    // Fewer rows: Wine's list walks its item ranges row by row when the count shrinks, but empties at once.
+    const auto shown = static_cast<std::size_t>(SendMessageW(m.list, LVM_GETITEMCOUNT, 0, 0));
+    if (n < shown) SendMessageW(m.list, LVM_SETITEMCOUNT, 0, LVSICF_NOSCROLL);
     SendMessageW(m.list, LVM_SETITEMCOUNT, n, LVSICF_NOSCROLL);
-    if (sel > 0 && static_cast<std::size_t>(sel) > n) m.select(0);
+    if (sel > 0 && static_cast<std::size_t>(sel) > n)
+        m.select(0);
+    else if (n < shown && sel > 0)
+        m.select(sel); // emptied on the way: the same row number again
     --m.quiet;
     InvalidateRect(m.list, nullptr, TRUE);
 }

@@ -31,6 +31,10 @@ sleep 0.7
 if [ $end = 1 ]; then
     kill $pid 2>/dev/null
     wait $pid 2>/dev/null
+    # Under a persistent wineserver the Windows process outlives its launcher: end it too, or it would keep
+    # holding what it holds (the program's single-instance mark) for the tests after it.
+    pkill -f -- "^$exe" 2>/dev/null
+    for i in $(seq 50); do pgrep -f -- "^$exe" >/dev/null || break; sleep 0.1; done
 else
     wait $pid
     rc=$?
