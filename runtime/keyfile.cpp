@@ -622,6 +622,10 @@ std::string driver_error_code() {
     return t_error.driver_code;
 }
 
+std::int64_t field_number(const Field& f, const void* row) {
+    return read_number(static_cast<const char*>(row) + f.offset, f.type);
+}
+
 std::string driver_error_text() {
     return t_error.driver_text;
 }

@@ -56,6 +56,9 @@ struct Field {
     std::size_t slots = 1;
 };
 
+// The value of a number field (Byte, Short, Long) of a row; 0 for a text field.
+std::int64_t field_number(const Field& f, const void* row);
+
 // A key component: a field (index into Table::fields, not an array field) and its direction.
 struct KeyPart {
     std::size_t field;

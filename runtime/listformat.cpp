@@ -268,26 +268,6 @@ const Field* field_at(const Field* fields, std::size_t count, int field) {
     return &fields[field - 1];
 }
 
-std::int64_t number_of(const Field& f, const void* row) {
-    const char* p = static_cast<const char*>(row) + f.offset;
-    switch (f.type) {
-    case FieldType::Byte:
-        return static_cast<unsigned char>(*p);
-    case FieldType::Short: {
-        std::int16_t v;
-        std::memcpy(&v, p, sizeof v);
-        return v;
-    }
-    case FieldType::Long: {
-        std::int32_t v;
-        std::memcpy(&v, p, sizeof v);
-        return v;
-    }
-    case FieldType::Text:
-        break;
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -302,7 +282,7 @@ std::string cell_text(const Field* fields, std::size_t count, const void* row, i
         // A text field through a number picture reads as a number; through Sn it is cut.
         return clip(rt::format(text, picture));
     }
-    const std::int64_t v = number_of(*f, row);
+    const std::int64_t v = field_number(*f, row);
     if (picture.empty()) return std::to_string(v);
     return clip(rt::format(static_cast<double>(v), picture));
 }
@@ -310,7 +290,7 @@ std::string cell_text(const Field* fields, std::size_t count, const void* row, i
 long cell_number(const Field* fields, std::size_t count, const void* row, int field) {
     const Field* f = field_at(fields, count, field);
     if (!f || !row || f->type == FieldType::Text) return 0;
-    return static_cast<long>(number_of(*f, row));
+    return static_cast<long>(field_number(*f, row));
 }
 
 } // namespace rt

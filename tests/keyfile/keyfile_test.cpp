@@ -17,6 +17,7 @@
 #include "process.h"
 #include "runtime/text.h"
 #include "test_table.h"
+#include "tests/utf8.h"
 
 namespace {
 
@@ -75,22 +76,7 @@ struct Raw {
     }
 };
 
-std::string utf8(std::u16string_view s) {
-    std::string out;
-    for (char16_t c : s) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
+using testutil::utf8;
 
 // ---- a model of the key orders, made from the declaration
 
