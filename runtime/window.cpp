@@ -262,6 +262,7 @@ void Window::create_control(int index) {
         ex = WS_EX_TRANSPARENT;
         break;
     case Kind::panel:
+    case Kind::ole:
         cls = L"STATIC";
         style |= SS_NOPREFIX;
         with_text = false;

@@ -49,6 +49,7 @@ enum class Kind {
     tab,       // one page of a sheet (no window of its own); holds the controls that name it as parent
     list,      // a list (report view); its rows come through an attached ControlHandler
     tree,      // a tree list; likewise
+    ole,       // an OLE container's site: draws nothing of its own (OleContainer::of gives its object)
 };
 
 namespace flag {
