@@ -6,6 +6,7 @@
 #include "organizer/office.h"
 #include "organizer/standard.h"
 #include "organizer/startup.h"
+#include "organizer/updateoffice.h"
 #include "organizer/versioncheck.h"
 #include "runtime/clock.h"
 #include "runtime/ini.h"
@@ -65,7 +66,11 @@ std::string percent_encoded(std::string_view utf8) {
 } // namespace
 
 MainProcedures& main_procedures() {
-    static MainProcedures procedures;
+    static MainProcedures procedures = [] {
+        MainProcedures p;
+        p.UPDATEOFFICE = [] { UPDATEOFFICE().run(); };
+        return p;
+    }();
     return procedures;
 }
 

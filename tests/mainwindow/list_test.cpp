@@ -4,6 +4,8 @@
 
 #include "runtime/clock.h"
 
+#include <utility>
+
 namespace {
 
 using namespace mainwindow_test;
@@ -12,8 +14,10 @@ using Rows = std::vector<std::string>;
 
 // Stand-ins for the document form, for the duration of a test.
 struct FormStandIn {
-    explicit FormStandIn(std::function<void()> form) { main_procedures().UPDATEOFFICE = std::move(form); }
-    ~FormStandIn() { main_procedures().UPDATEOFFICE = nullptr; }
+    explicit FormStandIn(std::function<void()> form)
+        : real(std::exchange(main_procedures().UPDATEOFFICE, std::move(form))) {}
+    ~FormStandIn() { main_procedures().UPDATEOFFICE = std::move(real); }
+    std::function<void()> real;
 };
 
 TEST(List, EachViewListsItsDocumentsInItsOrder) {

@@ -1,0 +1,449 @@
+// The document form UPDATEOFFICE: its description, set-up, layout, event loop, link operations, embedded-document
+// menus and the save.
+#ifdef _WIN32
+
+#include "organizer/updateoffice.h"
+
+#include "organizer/doclist.h"
+#include "organizer/filelink.h"
+#include "organizer/office.h"
+#include "runtime/listbox.h"
+#include "runtime/picture.h"
+#include "runtime/prompt.h"
+
+#include <cstddef>
+#include <string>
+
+namespace velquin {
+
+const rt::Field Q1_FIELDS[3] = {
+    {"AFILE", rt::FieldType::Text, offsetof(Q1_ROW, AFILE), 64},
+    {"AREMARK", rt::FieldType::Text, offsetof(Q1_ROW, AREMARK), 60},
+    {"APATH", rt::FieldType::Text, offsetof(Q1_ROW, APATH), 128},
+};
+
+namespace {
+
+using Ctl = UPDATEOFFICE::Ctl;
+
+std::string k(std::u16string_view text) { return rt::to_cp949(text); }
+
+const rt::Field GNODE_FIELDS[3] = {
+    {"NODE", rt::FieldType::Short, offsetof(GNODE_ROW, NODE), 2},
+    {"NODENAME", rt::FieldType::Text, offsetof(GNODE_ROW, NODENAME), 30},
+    {"SORT", rt::FieldType::Short, offsetof(GNODE_ROW, SORT), 2},
+};
+
+rt::ControlDesc control(Ctl id, rt::Kind kind, rt::Rect at, std::string text = {}, std::string icon = {},
+                        Ctl parent = Ctl{}) {
+    return rt::control(id, kind, at, std::move(text), std::move(icon), 0, parent);
+}
+
+// A day as yy-mm-dd.
+std::string short_date(std::int32_t day) { return rt::format(day, "D9-"); }
+
+// A clock value as hh:mm with AM or PM.
+std::string short_time(std::int32_t time) {
+    std::string t = rt::format(time, "T3");
+    if (t.size() > 1 && t[1] == ':') t.insert(0, "0");
+    return t;
+}
+
+} // namespace
+
+UPDATEOFFICE::UPDATEOFFICE() = default;
+UPDATEOFFICE::~UPDATEOFFICE() = default;
+
+rt::WindowDesc UPDATEOFFICE::description() {
+    using rt::Kind;
+    rt::WindowDesc w;
+    w.title = "Update";
+    w.font = "Gulim";
+    w.font_size = 9;
+    w.at = {rt::unchanged, rt::unchanged, 420, 329};
+    w.icon = "office.ico";
+    w.resizable = true;
+    auto& c = w.controls;
+    c.push_back(control(Ctl::GROUP1, Kind::group, {3, 0, 242, 36}));
+    const char* tools[] = {"Open.ico", "Save.ico", "Print.ico", "RFind.ico", "RReplace.ico",
+                           "cut.ico",  "Copy.ico", "Paste.ico", "undo.ico",  "redo.ico"};
+    for (int i = 0; i < 10; ++i)
+        c.push_back(control(static_cast<Ctl>(static_cast<int>(Ctl::RTFTOOLOPEN) + i), Kind::button,
+                            {5 + 17 * i, 3, 16, 14}, {}, tools[i], Ctl::GROUP1));
+    c.push_back(control(Ctl::RTFTOOLALIGNMENT, Kind::group, {175, 2, 68, 16}, {}, {}, Ctl::GROUP1));
+    const char* aligns[] = {"JUSTLFT.ICO", "JUSTCTR.ICO", "JUSTRT.ICO", "JUSTJUST.ICO"};
+    for (int i = 0; i < 4; ++i)
+        c.push_back(control(static_cast<Ctl>(static_cast<int>(Ctl::RTFTOOLALIGNMENTLEFT) + i), Kind::button,
+                            {176 + 17 * i, 3, 16, 14}, {}, aligns[i], Ctl::RTFTOOLALIGNMENT));
+    c.push_back(control(Ctl::RTFTOOLBULLETS, Kind::button, {5, 19, 16, 14}, {}, "BULLETS.ICO", Ctl::GROUP1));
+    c.push_back(control(Ctl::RTFTOOLBULLETSTYLE, Kind::panel, {22, 19, 40, 14}, {}, {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::OLE, Kind::panel, {63, 21, 15, 10}, {}, {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::RTFTOOLFONTNAME, Kind::panel, {79, 19, 62, 14}, {}, {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::RTFTOOLFONTSIZE, Kind::panel, {142, 19, 24, 14}, {}, {}, Ctl::GROUP1));
+    const char* styles[] = {"bold.ico", "italic.ico", "undrline.ico"};
+    for (int i = 0; i < 3; ++i)
+        c.push_back(control(static_cast<Ctl>(static_cast<int>(Ctl::RTFTOOLBOLD) + i), Kind::button,
+                            {167 + 13 * i, 19, 12, 14}, {}, styles[i], Ctl::GROUP1));
+    c.push_back(control(Ctl::RTFTOOLFONTCOLOR, Kind::panel, {206, 19, 18, 14}, {}, {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::RTFTOOLFONTBKCOLOR, Kind::panel, {225, 19, 18, 14}, {}, {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::GROUP2, Kind::group, {245, 0, 169, 34}));
+    c.push_back(control(Ctl::OFFICE, Kind::button, {247, 0, 41, 38}, {}, "Office.ico", Ctl::GROUP2));
+    c.push_back(control(Ctl::AFILE, Kind::button, {289, 0, 41, 38}, {}, "File.ico", Ctl::GROUP2));
+    c.push_back(control(Ctl::OK, Kind::button, {331, 0, 41, 38}, "Save", "BigSave.ico", Ctl::GROUP2));
+    c.push_back(control(Ctl::CANCEL, Kind::button, {373, 0, 41, 38}, "Cancel", {}, Ctl::GROUP2));
+    c.push_back(control(Ctl::SUBJ0, Kind::prompt, {7, 45, 20, 10}, "Subject:"));
+    c.push_back(control(Ctl::OFC_SUBJ, Kind::entry, {28, 41, 286, 16}));
+    c.push_back(control(Ctl::OFC_INDEX, Kind::entry, {316, 41, 30, 16}));
+    c.push_back(control(Ctl::CATEGORY, Kind::list, {347, 41, 63, 16}));
+    c.push_back(control(Ctl::RTEXT, Kind::panel, {4, 65, 411, 256}));
+    c.push_back(control(Ctl::LIST1, Kind::list, {5, 245, 331, 77}));
+    c.push_back(control(Ctl::LINKOPEN, Kind::button, {348, 246, 57, 15}, "Open"));
+    c.push_back(control(Ctl::INSERT, Kind::button, {348, 265, 57, 15}, "Insert"));
+    c.push_back(control(Ctl::CHANGE, Kind::button, {348, 285, 57, 15}, "Change"));
+    c.push_back(control(Ctl::DELETE, Kind::button, {348, 305, 57, 15}, "Delete"));
+    c[static_cast<int>(Ctl::OFFICE) - 1].tip = k(u"오피스 문서를  작성하여 저장할 수 있습니다.");
+    c[static_cast<int>(Ctl::AFILE) - 1].tip = k(u"첨부파일을 링크할 수 있습니다.(최대 10개)");
+    c[static_cast<int>(Ctl::OK) - 1].tip = k(u"작성한 문서를 저장합니다.");
+    c[static_cast<int>(Ctl::OFC_INDEX) - 1].tip = k(u"목차를 입력하세요");
+    c[static_cast<int>(Ctl::CATEGORY) - 1].tip = k(u"홈화면에서 분류 등록 후 이용하세요 ");
+    return w;
+}
+
+void UPDATEOFFICE::run() {
+    Q1.free();
+    DELQ.free();
+    TARGETPATH.clear();
+    SOURCEPATH.clear();
+    RTEXT.clear();
+    object_.clear();
+    ATTACHED = 0;
+    PRENODE = 0;
+    window_ = std::make_unique<rt::Window>(description());
+    rt::Window& w = *window_;
+    list_ = &rt::ListBox::attach(w, Ctl::LIST1, rt::rows_of(Q1, Q1_FIELDS, std::size(Q1_FIELDS)));
+    list_->set_format(k(u"127L(2)|M~링크파일~@S64@20L(2)|M~설 명~@S60@"));
+    category_ = &rt::ListBox::attach(w, Ctl::CATEGORY, rt::rows_of(GNODE, GNODE_FIELDS, std::size(GNODE_FIELDS)));
+    category_->set_format("20L(2)|M@S30@#2#");
+    w.open();
+    SETUPSCREEN();
+    events();
+    deactivate_object();
+    window_.reset();
+    Q1.free();
+    DELQ.free();
+    RTEXT.clear();
+    RTEXT.shrink_to_fit();
+    object_.clear();
+    object_.shrink_to_fit();
+}
+
+void UPDATEOFFICE::SETUPSCREEN() {
+    rt::Window& w = *window_;
+    // 1. Texts.
+    w.set_text(Ctl::OFFICE, k(u"삽입문서"));
+    w.set_text(Ctl::AFILE, k(u"파일링크"));
+    w.set_text(Ctl::SUBJ0, k(u"제목:"));
+    w.set_text(Ctl::OK, k(u"저 장"));
+    w.set_text(Ctl::CANCEL, k(u"취 소"));
+    w.set_text(Ctl::LINKOPEN, k(u"링크파일 열기"));
+    w.set_text(Ctl::INSERT, k(u"링크파일 추가"));
+    w.set_text(Ctl::CHANGE, k(u"링크파일 수정"));
+    w.set_text(Ctl::DELETE, k(u"링크파일 삭제"));
+    // 2. The editor and its toolbar.
+    RTF_CONTROL();
+    // 3. Layout.
+    namespace rs = rt::resize;
+    WINRESIZE.init(w, rs::spread, true, false);
+    WINRESIZE.set_strategy(Ctl::GROUP1, rs::left | rs::top, rs::keep_width | rs::keep_height);
+    WINRESIZE.set_strategy(Ctl::GROUP2, rs::right | rs::top, rs::keep_width | rs::keep_height);
+    WINRESIZE.set_strategy(Ctl::OFC_SUBJ, rs::left | rs::top, rs::follow_right | rs::keep_height);
+    WINRESIZE.set_strategy(Ctl::OFC_INDEX, rs::right | rs::top, rs::keep_width | rs::keep_height);
+    WINRESIZE.set_strategy(Ctl::CATEGORY, rs::right | rs::top, rs::keep_width | rs::keep_height);
+    WINRESIZE.set_strategy(Ctl::RTEXT, rs::left | rs::top, rs::follow_right | rs::follow_bottom);
+    WINRESIZE.set_strategy(Ctl::LIST1, rs::left | rs::bottom, rs::follow_right | rs::keep_height);
+    // 4, 5.
+    const rt::Rect size = w.position();
+    INIWIDTH = size.w;
+    INIHEIGHT = size.h;
+    w.post(rt::EventKind::sized);
+    // 6.
+    category_->set_line_height(13);
+    list_->set_line_height(13);
+    // 7. By mode.
+    switch (ACTION) {
+    case 1:
+        w.set_title(k(u"새문서 추가"));
+        OFFICE.clear(); // the large fields too
+        if (G8.GNODE.NODE != 0) {
+            OFC.NODE = G8.GNODE.NODE;
+            category_->select(w, static_cast<int>(Ctl::CATEGORY), static_cast<int>(GNODE.pointer()));
+        }
+        OFC.EXT.clear();
+        body_to_screen();
+        w.focus(Ctl::OFC_SUBJ);
+        break;
+    case 2:
+        w.set_title(k(u"문서 수정"));
+        status_text_ = k(u"편집일: ") + short_date(OFC.DATE) + " " + short_time(OFC.TIME) + k(u" 최초작성일: ") +
+                       short_date(OFC.CDATE);
+        if (!OFC.EXT.blank()) load_object(OFFICE.blob(OFC_RECORD::OBJECT));
+        PRENODE = OFC.NODE;
+        if (OFC.NODE != 0) select_category(OFC.NODE);
+        RTEXT = OFFICE.blob(OFC_RECORD::NOTE);
+        body_to_screen();
+        w.focus(Ctl::RTEXT);
+        break;
+    case 3:
+        w.set_title(OFC.NODE == TRASH ? k(u"여기서 삭제하면 영구히 삭제됩니다.") : k(u"삭제하면 [휴지통]으로 이동합니다.."));
+        w.set_text(Ctl::OK, k(u"확 인"));
+        w.disable(Ctl::GROUP1, Ctl::DELETE);
+        w.enable(Ctl::GROUP2, Ctl::CANCEL);
+        w.disable(Ctl::OFFICE, Ctl::AFILE);
+        break;
+    default: break;
+    }
+    w.set_text(Ctl::OFC_SUBJ, OFC.SUBJ.clip());
+    w.set_text(Ctl::OFC_INDEX, OFC.INDEX.clip());
+    // 8. The link list, from slot 1 up to the first blank slot.
+    for (std::size_t i = 0; i < 10 && !OFC.AFILE[i].blank(); ++i) {
+        Q1.AFILE = OFC.AFILE[i];
+        Q1.AREMARK = OFC.AREMARK[i];
+        Q1.APATH.clear();
+        Q1.add();
+    }
+    if (Q1.records() > 0) ATTACHED = 1;
+    list_->refresh();
+    // 9.
+    w.display();
+}
+
+void UPDATEOFFICE::select_category(std::int16_t node) {
+    GND.NODE = node;
+    GNODE.get_by(&GNODE_ROW::NODE);
+    const int row = rt::error_code() == 0 ? static_cast<int>(GNODE.pointer()) : 0;
+    category_->select(*window_, static_cast<int>(Ctl::CATEGORY), row);
+}
+
+void UPDATEOFFICE::RTF_CONTROL() {
+    rt::Window& w = *window_;
+    const struct {
+        Ctl control;
+        const char16_t* tip;
+    } tips[] = {
+        {Ctl::RTFTOOLOPEN, u"불러오기"},  {Ctl::RTFTOOLSAVE, u"다른이름으로 저장"},
+        {Ctl::RTFTOOLPRINT, u"인쇄"},     {Ctl::RTFTOOLFIND, u"찾기"},
+        {Ctl::RTFTOOLFINDANDREPLACE, u"바꾸기"}, {Ctl::RTFTOOLCUT, u"잘라내기"},
+        {Ctl::RTFTOOLCOPY, u"복사"},      {Ctl::RTFTOOLPASTE, u"붙이기"},
+        {Ctl::RTFTOOLUNDO, u"이전으로"},  {Ctl::RTFTOOLREDO, u"다음으로"},
+        {Ctl::RTFTOOLBULLETS, u"블릿기호"}, {Ctl::RTFTOOLBULLETSTYLE, u"블릿스타일"},
+        {Ctl::RTFTOOLFONTNAME, u"글꼴"},  {Ctl::RTFTOOLFONTSIZE, u"글자크기"},
+        {Ctl::RTFTOOLFONTCOLOR, u"글자색"}, {Ctl::RTFTOOLFONTBKCOLOR, u"글자바탕색"},
+    };
+    for (const auto& t : tips) w.set_tip(t.control, k(t.tip));
+}
+
+void UPDATEOFFICE::CALC_FIELDS() {
+    rt::Window& w = *window_;
+    const std::string ext = OFC.EXT.clip();
+    if (ext == "DOC") {
+        w.set_icon(Ctl::OFFICE, "WORD.ICO");
+        w.set_text(Ctl::OFFICE, k(u"워 드"));
+    } else if (ext == "XLS") {
+        w.set_icon(Ctl::OFFICE, "EXCEL.ICO");
+        w.set_text(Ctl::OFFICE, k(u"엑 셀"));
+    } else if (ext == "PPT") {
+        w.set_icon(Ctl::OFFICE, "PPT.ico");
+        w.set_text(Ctl::OFFICE, k(u"파포인트"));
+    } else {
+        w.set_icon(Ctl::OFFICE, "Office.ico");
+        w.set_text(Ctl::OFFICE, k(u"문서삽입"));
+    }
+    const rt::Rect body = w.position(Ctl::RTEXT);
+    if (ATTACHED == 0) {
+        w.hide(Ctl::LIST1, Ctl::DELETE);
+        w.set_position(Ctl::RTEXT, body.x, body.y, body.w, HEIGHT - 75);
+    } else {
+        w.show(Ctl::LIST1, Ctl::DELETE);
+        w.set_position(Ctl::RTEXT, body.x, body.y, body.w, HEIGHT - 154);
+    }
+}
+
+void UPDATEOFFICE::events() {
+    rt::Window& w = *window_;
+    w.alert(Ctl::OFC_SUBJ, rt::key::enter);
+    w.alert(Ctl::LIST1, rt::key::mouse_left2);
+    while (rt::Event e = w.accept()) {
+        switch (e.kind) {
+        case rt::EventKind::close_window: deactivate_object(); break;
+        case rt::EventKind::sized: on_sized(); break;
+        case rt::EventKind::alert_key:
+            if (e.is(rt::EventKind::alert_key, Ctl::OFC_SUBJ) && e.key == rt::key::enter) w.focus(Ctl::RTEXT);
+            if (e.is(rt::EventKind::alert_key, Ctl::LIST1) && e.key == rt::key::mouse_left2) RUN_AFILE();
+            break;
+        case rt::EventKind::accepted:
+            switch (static_cast<Ctl>(e.control)) {
+            case Ctl::CATEGORY: CATEGORY_ACCEPTED(); break;
+            case Ctl::OFFICE:
+                OFFICE_ACCEPTED();
+                CALC_FIELDS();
+                break;
+            case Ctl::AFILE:
+                ATTACHED = static_cast<std::uint8_t>(1 - ATTACHED);
+                CALC_FIELDS();
+                break;
+            case Ctl::LINKOPEN: RUN_AFILE(); break;
+            case Ctl::INSERT: LINK_INSERT(); break;
+            case Ctl::CHANGE: LINK_CHANGE(); break;
+            case Ctl::DELETE: LINK_DELETE(); break;
+            case Ctl::OK: SAVE(); break;
+            case Ctl::CANCEL: close_form(); break;
+            default: break;
+            }
+            break;
+        default: break;
+        }
+    }
+}
+
+void UPDATEOFFICE::on_sized() {
+    WINRESIZE.resize();
+    const rt::Rect size = window_->position();
+    WIDTH = size.w;
+    HEIGHT = size.h;
+    CALC_FIELDS();
+}
+
+void UPDATEOFFICE::CATEGORY_ACCEPTED() {
+    const int row = category_->selection(*window_, static_cast<int>(Ctl::CATEGORY));
+    GNODE.get(static_cast<std::size_t>(row < 0 ? 0 : row));
+    if (rt::error_code() == 0) OFC.NODE = GND.NODE;
+}
+
+void UPDATEOFFICE::OFFICE_ACCEPTED() {
+    if (OFC.EXT.blank()) {
+        const int item = rt::popup(k(u"WORD 문서|Excel 문서|PowerPoint 문서"));
+        if (item < 1 || item > 3) return;
+        const char* ext[] = {"DOC", "XLS", "PPT"};
+        const rt::Fixed<50>* id[] = {&OINI.DOCID, &OINI.XLSID, &OINI.PPTID};
+        OFC.EXT = ext[item - 1];
+        create_object(id[item - 1]->clip());
+        return;
+    }
+    switch (rt::popup(k(u"삽입문서 수정|삽입문서 삭제"))) {
+    case 1: {
+        const std::string ext = OFC.EXT.clip();
+        open_object(ext == "DOC"   ? OINI.DOCID.clip()
+                    : ext == "XLS" ? OINI.XLSID.clip()
+                    : ext == "PPT" ? OINI.PPTID.clip()
+                                   : std::string());
+        break;
+    }
+    case 2: OFC.EXT.clear(); break;
+    default: break;
+    }
+}
+
+bool UPDATEOFFICE::get_link_row() {
+    const int row = list_->selection(*window_, static_cast<int>(Ctl::LIST1));
+    if (row > 0) Q1.get(static_cast<std::size_t>(row));
+    if (row <= 0 || rt::error_code() != 0) {
+        rt::message(k(u" 좌측의 링크파일중 하나를 먼저 선택하세요 "));
+        return false;
+    }
+    return true;
+}
+
+void UPDATEOFFICE::LINK_INSERT() {
+    if (Q1.records() >= 10) {
+        rt::message(k(u"링크 첨부파일은 최대 10개까지 지정할 수 있습니다."));
+        return;
+    }
+    SAVED_ACTION = ACTION;
+    ACTION = 1;
+    G8.AFILE.clear();
+    G8.AREMARK.clear();
+    G8.APATH.clear();
+    FILELINK().run();
+    if (ACTION == 0) {
+        Q1.AFILE = G8.AFILE;
+        Q1.AREMARK = G8.AREMARK;
+        Q1.APATH = G8.APATH;
+        Q1.add();
+        list_->refresh();
+        list_->select(*window_, static_cast<int>(Ctl::LIST1), static_cast<int>(Q1.pointer()));
+    }
+    ACTION = SAVED_ACTION;
+}
+
+void UPDATEOFFICE::LINK_CHANGE() {
+    if (!get_link_row()) return;
+    SAVED_ACTION = ACTION;
+    ACTION = 2;
+    G8.AFILE = Q1.AFILE;
+    G8.AREMARK = Q1.AREMARK;
+    G8.APATH = Q1.APATH;
+    FILELINK().run();
+    if (ACTION == 0) {
+        // Only a file that lies in the folder is removed at the save: one still to be copied has none there.
+        if (SAVED_ACTION == 2 && !(Q1.AFILE == G8.AFILE) && Q1.APATH.blank()) {
+            DELQ.DFILE = Q1.AFILE;
+            DELQ.add();
+        }
+        Q1.AFILE = G8.AFILE;
+        Q1.AREMARK = G8.AREMARK;
+        Q1.APATH = G8.APATH;
+        Q1.put();
+        list_->refresh();
+    }
+    ACTION = SAVED_ACTION;
+}
+
+void UPDATEOFFICE::LINK_DELETE() {
+    if (!get_link_row()) return;
+    SAVED_ACTION = ACTION;
+    ACTION = 3;
+    G8.AFILE = Q1.AFILE;
+    G8.AREMARK = Q1.AREMARK;
+    FILELINK().run();
+    if (ACTION == 0) {
+        if (SAVED_ACTION == 2 && Q1.APATH.blank()) {
+            DELQ.DFILE = G8.AFILE;
+            DELQ.add();
+        }
+        Q1.del();
+        list_->refresh();
+    }
+    ACTION = SAVED_ACTION;
+}
+
+void UPDATEOFFICE::SAVE() {
+    rt::Window& w = *window_;
+    OFC.SUBJ = w.text(Ctl::OFC_SUBJ);
+    OFC.INDEX = w.text(Ctl::OFC_INDEX);
+    screen_to_body();
+    switch (ACTION) {
+    case 1: ADD_OFFICE(); break;
+    case 2: PUT_OFFICE(); break;
+    case 3: DELETE_OFFICE(); break;
+    default: break;
+    }
+    if (ACTION == 0) close_form();
+}
+
+void UPDATEOFFICE::close_form() {
+    deactivate_object();
+    window_->post(rt::EventKind::close_window);
+}
+
+// The body and the embedded document until the editor and the OLE container stand behind ?RTEXT and ?OLE.
+void UPDATEOFFICE::body_to_screen() {}
+void UPDATEOFFICE::screen_to_body() {}
+std::string UPDATEOFFICE::object_bytes() { return object_; }
+void UPDATEOFFICE::load_object(std::string_view bytes) { object_ = bytes; }
+void UPDATEOFFICE::create_object(std::string_view) {}
+void UPDATEOFFICE::open_object(std::string_view) {}
+void UPDATEOFFICE::deactivate_object() {}
+
+} // namespace velquin
+
+#endif

@@ -1,0 +1,50 @@
+// File and folder operations on full paths (CP949), for programs that keep files of their own beside a data file:
+// tests of existence, one-level folder creation, removal, copy and move of a file into a folder under its own
+// name, and the process's current folder. Each operation answers a FileResult with the system's error code.
+#pragma once
+
+#ifdef _WIN32
+
+#include <string>
+#include <string_view>
+
+namespace rt {
+
+// The outcome of a file operation: code 0 when it succeeded, else the system error code.
+struct FileResult {
+    unsigned long code = 0;
+    bool ok() const noexcept { return code == 0; }
+    // The file or one of its folders does not exist.
+    bool missing() const noexcept;
+    // The system's text for the code (CP949), without a trailing line break; empty for success.
+    std::string text() const;
+};
+
+// The parts joined by one backslash, each without its trailing blanks.
+std::string join_path(std::string_view folder, std::string_view name);
+
+// True when the path names an existing folder (a file of that name is not one).
+bool folder_exists(std::string_view path);
+// True when the path names an existing file or folder.
+bool path_exists(std::string_view path);
+
+// Creates one folder; its parent must exist.
+FileResult make_folder(std::string_view path);
+// Removes one file.
+FileResult remove_file(std::string_view path);
+// Copies a file to the target path; an existing target is not replaced.
+FileResult copy_file(std::string_view source, std::string_view target);
+// Moves a file to the target path (a rename when both lie on one volume); an existing target is not replaced.
+FileResult move_file(std::string_view source, std::string_view target);
+// True when both paths name one existing file, however each is spelt (letter case, short or long names).
+bool same_file(std::string_view a, std::string_view b);
+
+// The name after the last backslash (the whole path when it has none).
+std::string file_name_of(std::string_view path);
+
+// Sets the process's current folder.
+FileResult set_current_folder(std::string_view path);
+
+} // namespace rt
+
+#endif
