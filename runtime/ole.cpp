@@ -9,8 +9,8 @@
 
 #include <oleauto.h>
 
+#include <stdexcept>
 #include <utility>
-#include <vector>
 
 using Microsoft::WRL::ComPtr;
 
@@ -28,12 +28,13 @@ void ensure_ole() {
     started = true;
 }
 
+// Transacted: the bytes keep the image as last committed until a save has fully succeeded.
+constexpr DWORD storage_mode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_TRANSACTED;
+
 // A new, empty compound file over memory.
 HRESULT new_storage(ComPtr<ILockBytes>& bytes, ComPtr<IStorage>& storage) {
     HRESULT hr = CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes);
-    if (SUCCEEDED(hr))
-        hr =
-            StgCreateDocfileOnILockBytes(bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage);
+    if (SUCCEEDED(hr)) hr = StgCreateDocfileOnILockBytes(bytes.Get(), storage_mode | STGM_CREATE, 0, &storage);
     return hr;
 }
 
@@ -47,8 +48,7 @@ HRESULT open_storage(std::string_view image, ComPtr<ILockBytes>& bytes, ComPtr<I
     if (written != image.size()) return STG_E_MEDIUMFULL;
     hr = StgIsStorageILockBytes(bytes.Get());
     if (hr != S_OK) return FAILED(hr) ? hr : STG_E_FILEALREADYEXISTS;
-    return StgOpenStorageOnILockBytes(bytes.Get(), nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, nullptr, 0,
-                                      &storage);
+    return StgOpenStorageOnILockBytes(bytes.Get(), nullptr, storage_mode, nullptr, 0, &storage);
 }
 
 std::wstring root_title(HWND site) {
@@ -141,6 +141,7 @@ OleContainer::~OleContainer() {
 }
 
 OleContainer& OleContainer::of(Window& window, Id control) {
+    if (!window.has(control)) throw std::invalid_argument("no OLE control " + std::to_string(control.value));
     if (auto* held = dynamic_cast<OleContainer*>(window.handler(control))) return *held;
     auto made = std::make_unique<OleContainer>(window.handle(control));
     OleContainer& ref = *made;
@@ -180,12 +181,15 @@ bool OleContainer::create(std::string_view progid) {
     attach(std::move(object));
     bytes_ = std::move(bytes);
     storage_ = std::move(storage);
+    saved_ = false;
     return true;
 }
 
 bool OleContainer::open(std::string_view progid) {
-    if (!object_) return create(progid);
-    const HRESULT hr = OleRun(object_.Get());
+    if (!object_ && kept_.empty()) return create(progid);
+    HRESULT hr = object_ ? S_OK : load_object(kept_);
+    if (FAILED(hr)) return fail("OleLoad", progid, hr);
+    hr = OleRun(object_.Get());
     if (FAILED(hr)) return fail("OleRun", progid, hr);
     error_ = S_OK;
     return true;
@@ -248,17 +252,21 @@ bool OleContainer::save_in_place() {
     if (SUCCEEDED(hr)) hr = OleSave(persist.Get(), storage_.Get(), TRUE);
     if (persist) persist->SaveCompleted(nullptr);
     if (SUCCEEDED(hr)) hr = storage_->Commit(STGC_DEFAULT);
-    if (FAILED(hr)) return fail("OleSave", class_id(), hr);
+    if (FAILED(hr)) {
+        storage_->Revert();
+        return fail("OleSave", class_id(), hr);
+    }
+    saved_ = true;
     error_ = S_OK;
     return true;
 }
 
 std::string OleContainer::save() {
     if (!object_) {
-        error_ = E_UNEXPECTED;
-        return {};
+        error_ = kept_.empty() ? E_UNEXPECTED : S_OK;
+        return kept_;
     }
-    if (!save_in_place()) return {};
+    if (!save_in_place() && !saved_) return {};
     STATSTG stat{};
     HRESULT hr = bytes_->Stat(&stat, STATFLAG_NONAME);
     if (FAILED(hr)) {
@@ -276,17 +284,29 @@ std::string OleContainer::save() {
 }
 
 bool OleContainer::load(std::string_view image) {
+    clear();
+    if (image.empty()) return fail("OleLoad", "", STG_E_FILENOTFOUND);
+    const HRESULT hr = load_object(image);
+    if (FAILED(hr)) {
+        kept_.assign(image);
+        return fail("OleLoad", "", hr);
+    }
+    return true;
+}
+
+HRESULT OleContainer::load_object(std::string_view image) {
     ComPtr<ILockBytes> bytes;
     ComPtr<IStorage> storage;
-    HRESULT hr = image.empty() ? STG_E_FILENOTFOUND : open_storage(image, bytes, storage);
-    if (FAILED(hr)) return fail("StgOpenStorageOnILockBytes", "", hr);
+    HRESULT hr = open_storage(image, bytes, storage);
+    if (FAILED(hr)) return hr;
     ComPtr<IOleObject> object;
     hr = OleLoad(storage.Get(), IID_IOleObject, site_, reinterpret_cast<void**>(object.GetAddressOf()));
-    if (FAILED(hr)) return fail("OleLoad", "", hr);
+    if (FAILED(hr)) return hr;
     attach(std::move(object));
     bytes_ = std::move(bytes);
     storage_ = std::move(storage);
-    return true;
+    saved_ = true;
+    return S_OK;
 }
 
 void OleContainer::deactivate() {
@@ -304,6 +324,7 @@ void OleContainer::clear() {
     }
     storage_.Reset();
     bytes_.Reset();
+    kept_.clear();
 }
 
 std::string OleContainer::class_id() const {

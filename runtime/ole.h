@@ -35,14 +35,16 @@ public:
     OleContainer(const OleContainer&) = delete;
     OleContainer& operator=(const OleContainer&) = delete;
 
-    // The container of an OLE control of the window, attached at the first call; the window owns it.
+    // The container of an OLE control of the window, attached at the first call; the window owns it. Throws
+    // std::invalid_argument when the window has no such control.
     static OleContainer& of(Window& window, Id control);
 
-    // Replaces the object by a new, empty one of the class that the ProgID (CP949) names. False, with the container
-    // empty, when the class is unknown or its server fails.
+    // Replaces what the container holds by a new, empty object of the class that the ProgID (CP949) names. False,
+    // with the container as it was, when the class is unknown or its server fails.
     bool create(std::string_view progid);
-    // Makes the object ready for editing: a held object is started in its server and keeps its content (whatever
-    // ProgID its class has now); an empty container gets a new object of the ProgID.
+    // Makes the held object ready for editing: it is started in its server and keeps its content, whatever class
+    // the ProgID names now. A kept image (see load) is tried again; an empty container gets a new object of the
+    // ProgID.
     bool open(std::string_view progid);
     // Performs a verb on the object (verb::open shows it in its own program's window). False when empty or
     // refused.
@@ -51,18 +53,23 @@ public:
     // assigned the text value (the server converts it). False, with nothing changed, when the object has no
     // automation or a name on the path is unknown or refused.
     bool set_property(std::string_view dotted_path, std::string_view value);
-    // The storage image of the object with its current content (empty when there is none or saving failed).
+    // The storage image of the object with its current content. When the object cannot be saved (its server
+    // ended, say) the image as last loaded or saved, with last_error() telling the failure; empty when there is
+    // none.
     std::string save();
-    // Replaces the object by the one stored in `image`. False, with the container empty, when the image is not
-    // one or its class is not registered.
+    // Replaces what the container holds by the object stored in `image`. An object whose server is not installed
+    // here loads but cannot run (open and do_verb fail); saving it keeps its class and content. Bytes that cannot
+    // be loaded at all are kept as they are, with false: save() gives them back unchanged, so storing the document
+    // again loses nothing, and the other operations fail until open() succeeds. An empty image empties the
+    // container.
     bool load(std::string_view image);
     // Ends editing: the object's windows close and its current content is kept for save(); the object stays held.
     void deactivate();
-    // Releases the object: the container is empty.
+    // Releases the object or the kept image: the container is empty.
     void clear();
 
-    bool empty() const noexcept { return !object_; }
-    // The held object's class id as "{...}" text, or empty.
+    bool empty() const noexcept { return !object_ && kept_.empty(); }
+    // The held object's class id as "{...}" text, or empty (also for a kept image).
     std::string class_id() const;
     // The last failure's code (S_OK when the last operation succeeded).
     HRESULT last_error() const noexcept { return error_; }
@@ -71,6 +78,7 @@ private:
     friend class OleSite;
     bool fail(const char* what, std::string_view argument, HRESULT hr);
     bool attach(Microsoft::WRL::ComPtr<IOleObject> object);
+    HRESULT load_object(std::string_view image);
     bool save_in_place();
 
     HWND site_window_;
@@ -78,6 +86,8 @@ private:
     Microsoft::WRL::ComPtr<ILockBytes> bytes_;
     Microsoft::WRL::ComPtr<IStorage> storage_;
     Microsoft::WRL::ComPtr<IOleObject> object_;
+    std::string kept_;   // an image that could not be loaded, held unchanged
+    bool saved_ = false; // the storage holds a loaded or saved image of the object
     HRESULT error_ = S_OK;
 };
 

@@ -174,6 +174,33 @@ TEST(OleContainer, LocalServerRoundTripsThroughBytes) {
     round_trip(standin::local_class, !under_wine(), true);
 }
 
+// The server ends while its window is open (it crashed, or was ended): saving gives the image as last saved, with
+// the failure told, instead of nothing, so storing the document again does not drop the object.
+TEST(OleContainer, EndedServerLeavesTheLastSavedImage) {
+    auto w = form();
+    rt::OleContainer& ole = rt::OleContainer::of(*w, OLE);
+    ASSERT_TRUE(ole.create(rt::narrow(standin::local_class.progid)));
+    ASSERT_TRUE(ole.do_verb(rt::verb::open));
+    HWND doc = document_window(standin::local_class);
+    ASSERT_TRUE(doc);
+    type_into(doc, L"저장된 글");
+    EXPECT_EQ(u8(read_image(ole.save()).contents), u8(L"저장된 글"));
+    type_into(doc, L", 잃을 글");
+    DWORD server = 0;
+    GetWindowThreadProcessId(doc, &server);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, server);
+    ASSERT_TRUE(process);
+    TerminateProcess(process, 1);
+    EXPECT_EQ(WaitForSingleObject(process, 60000), WAIT_OBJECT_0);
+    CloseHandle(process);
+
+    const std::string image = ole.save();
+    EXPECT_NE(ole.last_error(), S_OK);
+    EXPECT_EQ(u8(read_image(image).contents), u8(L"저장된 글"));
+    ole.deactivate();
+    ole.clear();
+}
+
 // The user closes the server's window: the server saves into the container, so the content survives without the
 // window. Editing again opens the held object whatever ProgID is asked for, with its content.
 TEST(OleContainer, ClosedWindowKeepsItsContentForTheNextEdit) {
@@ -210,8 +237,6 @@ TEST(OleContainer, FailuresLeaveTheContainerAsItWas) {
         bool (*act)(rt::OleContainer&);
     } refused[] = {
         {"unknown ProgID", [](rt::OleContainer& o) { return o.create("No.Such.Document.1"); }},
-        {"empty image", [](rt::OleContainer& o) { return o.load(""); }},
-        {"not a storage image", [](rt::OleContainer& o) { return o.load("plain text, not a compound file"); }},
         {"unknown property", [](rt::OleContainer& o) { return o.set_property("Application.Nothing.Width", "1"); }},
         {"empty name on the path", [](rt::OleContainer& o) { return o.set_property("Application..PageSetup", "1"); }},
         {"value not a number", [](rt::OleContainer& o) { return o.set_property(page_width, "wide"); }},
@@ -228,6 +253,68 @@ TEST(OleContainer, FailuresLeaveTheContainerAsItWas) {
     }
     // A refused value records nothing.
     EXPECT_FALSE(read_image(ole.save()).has_width);
+    // Loading an empty image empties the container.
+    EXPECT_FALSE(ole.load(""));
+    EXPECT_TRUE(ole.empty());
+}
+
+// A storage image of a class with no server here: a compound file naming an unregistered class, with content.
+const CLSID unknown_class = {0x5e1f0c3a, 0x1d2b, 0x4c8e, {0x9a, 0x41, 0x0b, 0x7e, 0x22, 0x6d, 0x93, 0x15}};
+constexpr wchar_t unknown_content[] = L"서버 없는 내용";
+
+std::string image_of_unknown_class() {
+    ILockBytes* lock = nullptr;
+    IStorage* stg = nullptr;
+    std::string out;
+    if (FAILED(CreateILockBytesOnHGlobal(nullptr, TRUE, &lock))) return out;
+    if (SUCCEEDED(StgCreateDocfileOnILockBytes(lock, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg))) {
+        WriteClassStg(stg, unknown_class);
+        IStream* s = nullptr;
+        if (SUCCEEDED(stg->CreateStream(standin::contents_stream, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
+                                        &s))) {
+            s->Write(unknown_content, sizeof unknown_content - sizeof(wchar_t), nullptr);
+            s->Release();
+        }
+        stg->Commit(STGC_DEFAULT);
+        stg->Release();
+        STATSTG st{};
+        lock->Stat(&st, STATFLAG_NONAME);
+        out.resize(static_cast<size_t>(st.cbSize.QuadPart));
+        ULONG n = 0;
+        lock->ReadAt(ULARGE_INTEGER{}, out.data(), static_cast<ULONG>(out.size()), &n);
+    }
+    lock->Release();
+    return out;
+}
+
+// A stored object whose server is not installed here cannot be edited, but storing the document again must not
+// lose it: the saved image still names its class and holds its content. Stored bytes that are no object at all
+// are given back unchanged.
+TEST(OleContainer, ObjectWithoutItsServerIsKept) {
+    const std::string images[] = {image_of_unknown_class(), std::string("plain text, not a compound file")};
+    for (const std::string& image : images) {
+        const bool storage = &image == &images[0];
+        auto w = form();
+        rt::OleContainer& ole = rt::OleContainer::of(*w, OLE);
+        ASSERT_TRUE(ole.create("Word.Document.8"));
+        // Loaded through the default handler, as the system does for a class it does not know.
+        EXPECT_EQ(ole.load(image), storage);
+        EXPECT_FALSE(ole.empty());
+        EXPECT_FALSE(ole.open("Word.Document.8"));
+        EXPECT_FALSE(ole.do_verb(rt::verb::open));
+        EXPECT_EQ(document_window(standin::inproc_classes[0]), nullptr);
+        ole.deactivate();
+        const std::string saved = ole.save();
+        if (storage) {
+            const Image kept = read_image(saved);
+            EXPECT_EQ(kept.clsid, guid(unknown_class));
+            EXPECT_EQ(u8(kept.contents), u8(unknown_content));
+        } else {
+            EXPECT_TRUE(saved == image) << "the kept bytes changed";
+        }
+        ole.clear();
+        EXPECT_TRUE(ole.empty());
+    }
 }
 
 // A server list reads the class ids that have an Insertable key, with the class's name and its ProgID.
