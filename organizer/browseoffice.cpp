@@ -213,7 +213,7 @@ void BROWSEOFFICE::SETUPSCREEN() {
     // 9, 10. A new library gets a blank placeholder record and the notice document.
     if (OFFICE.records() == 0) {
         OFFICE.clear();
-        OFFICE.add();
+        if (!OFFICE.add()) rt::stop(rt::error_text());
     }
     if (OFFICE.records() == 1) {
         OFFICE.clear();
@@ -222,7 +222,7 @@ void BROWSEOFFICE::SETUPSCREEN() {
         OFC.TIME = rt::clock();
         OFC.SUBJ = k(u"공지사항");
         OFFICE.set_blob(OFC_RECORD::NOTE, notice_text());
-        OFFICE.add();
+        if (!OFFICE.add()) rt::stop(rt::error_text());
     }
     // 11. The tree, its root row chosen: the banner shows, the list hides.
     SET_TREE();

@@ -99,8 +99,6 @@ private:
     bool get_category(std::int16_t number);    // the category record through OFC:TREE_KEY
     void select_tree_row(std::size_t row);     // selects it and shows the view it stands for
     void select_tree_pointer(std::int32_t pos); // the TREE row of a category record
-    // For each document of the category (OFC:NODE_KEY), calls visit(); stops when it answers false.
-    bool for_each_document(std::int16_t category, const std::function<bool()>& visit);
 
     // Document list.
     void FILLQUE2();

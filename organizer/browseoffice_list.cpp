@@ -38,22 +38,28 @@ void BROWSEOFFICE::FILLQUE2() {
         Q2.add();
     };
     const std::int16_t view = TREE.TREENO;
+    rt::Status scan;
     if (view == DATE_VIEW || view == INDEX_VIEW) {
         // Every document of the key but those in the trash.
-        OFFICE.set(view == DATE_VIEW ? OFC_RECORD::DATE_KEY : OFC_RECORD::INDEX_KEY);
-        for (OFFICE.next(); rt::error_code() == 0; OFFICE.next())
-            if (OFC.NODE < TRASH) take();
+        scan = OFFICE.set(view == DATE_VIEW ? OFC_RECORD::DATE_KEY : OFC_RECORD::INDEX_KEY);
+        if (scan)
+            for (scan = OFFICE.next(); scan; scan = OFFICE.next())
+                if (OFC.NODE < TRASH) take();
     } else {
         // The documents of one category (or of the trash), from its first one.
         OFFICE.clear();
         OFC.NODE = view;
         OFC.DATE = INT32_MAX;
-        OFFICE.set_from(OFC_RECORD::NODE_KEY);
-        for (OFFICE.next(); rt::error_code() == 0 && OFC.NODE == view; OFFICE.next())
-            take();
+        scan = OFFICE.set_from(OFC_RECORD::NODE_KEY);
+        if (scan)
+            for (scan = OFFICE.next(); scan && OFC.NODE == view; scan = OFFICE.next())
+                take();
     }
+    // A scan stopped by an error shows the rows read so far, and says so.
+    const std::string stopped_by = scan || scan.end() ? std::string() : rt::error_text();
     list_->refresh();
     select_list_row(1);
+    if (!stopped_by.empty()) rt::stop(stopped_by);
 }
 
 void BROWSEOFFICE::ASSIGNTOQUE() {
@@ -103,8 +109,7 @@ bool BROWSEOFFICE::GETRECORD() {
         rt::stop(rt::error_text());
         return false;
     }
-    OFFICE.get_at(Q2.POINTER);
-    if (rt::error_code() != 0) {
+    if (!OFFICE.get_at(Q2.POINTER)) {
         rt::stop(rt::error_text());
         return false;
     }

@@ -66,8 +66,9 @@ void BROWSEOFFICE::SET_TREE() {
     GNODE.add();
 
     // The tree key holds the categories only, in number order.
-    OFFICE.set(OFC_RECORD::TREE_KEY);
-    for (OFFICE.next(); rt::error_code() == 0; OFFICE.next()) {
+    rt::Status scan = OFFICE.set(OFC_RECORD::TREE_KEY);
+    if (scan) scan = OFFICE.next();
+    for (; scan; scan = OFFICE.next()) {
         TREE.NODENAME = OFC.SUBJ.view(); // cut to 30 bytes
         TREE.ICONFIELD = 4;
         TREE.TREELEVEL = OFC.LEVEL;
@@ -80,6 +81,8 @@ void BROWSEOFFICE::SET_TREE() {
         GND.SORT = OFC.SORT;
         GNODE.add();
     }
+    // A scan stopped by an error shows the categories read so far, and says so once the tree is up.
+    const std::string stopped_by = scan.end() ? std::string() : rt::error_text();
     add_tree_row(TREE, u" 오피스문서 관리", 1, 0, ROOT_ROW);
     add_tree_row(TREE, u"편집일순", 2, 1, DATE_VIEW);
     add_tree_row(TREE, u"목차순", 3, 1, INDEX_VIEW);
@@ -90,6 +93,7 @@ void BROWSEOFFICE::SET_TREE() {
     tree_->set_line_height(14);
     tree_->set_icons({"home.ico", "index.ico", "tree1.ico", "folder16.ico", "trash.ico"});
     tree_->refresh();
+    if (!stopped_by.empty()) rt::stop(stopped_by);
 }
 
 bool BROWSEOFFICE::get_tree_selection() {
@@ -102,8 +106,7 @@ bool BROWSEOFFICE::get_tree_selection() {
 bool BROWSEOFFICE::get_category(std::int16_t number) {
     OFFICE.clear();
     OFC.TREE = number;
-    OFFICE.get(OFC_RECORD::TREE_KEY);
-    return rt::error_code() == 0;
+    return OFFICE.get(OFC_RECORD::TREE_KEY).ok();
 }
 
 void BROWSEOFFICE::select_tree_row(std::size_t row) {
@@ -117,23 +120,6 @@ void BROWSEOFFICE::select_tree_pointer(std::int32_t pos) {
             select_tree_row(n);
             return;
         }
-}
-
-bool BROWSEOFFICE::for_each_document(std::int16_t category, const std::function<bool()>& visit) {
-    // The positions first: the visits write and delete records of the key being read.
-    std::vector<std::int32_t> positions;
-    OFFICE.clear();
-    OFC.NODE = category;
-    OFC.DATE = INT32_MAX; // the key runs newest first: this is before the category's first document
-    OFFICE.set_from(OFC_RECORD::NODE_KEY);
-    for (OFFICE.next(); rt::error_code() == 0 && OFC.NODE == category; OFFICE.next())
-        positions.push_back(OFFICE.position());
-    for (std::int32_t pos : positions) {
-        OFFICE.get_at(pos);
-        if (rt::error_code() != 0) continue;
-        if (!visit()) return false;
-    }
-    return true;
 }
 
 void BROWSEOFFICE::FIND_GNODE() {
@@ -171,26 +157,18 @@ void BROWSEOFFICE::RESTORE_CATEGORY() {
         rt::stop(k(u"해당분류를 찾을 수 없습니다."));
         return;
     }
-    OFC.SORT = OFC.TREE;
-    OFC.LEVEL = 1;
-    OFFICE.put();
-    if (rt::error_code() != 0) {
+    const CategoryFailure failed = restore_category(OFC.TREE);
+    if (failed != CategoryFailure::none) {
         // Nothing was restored: the category and its documents stay in the trash.
-        rt::message(k(u"분류를 복원할 수 없습니다. 에러=") + rt::error_text());
+        rt::stop(failed == CategoryFailure::category_missing ? k(u"해당분류를 찾을 수 없습니다.") : rt::error_text());
         return;
     }
-    const std::int16_t category = OFC.TREE;
-    for_each_document(category, [] {
-        OFC.SORT = 0;
-        OFFICE.put();
-        return true;
-    });
     SET_TREE();
     rt::message(k(u"복원 되었습니다."));
     select_tree_row(2);
 }
 
-// A category in the trash goes for good: its folder of linked files, its documents, then its record.
+// A category in the trash goes for good: its folder of linked files, then its documents and its record at once.
 void BROWSEOFFICE::DELETE_CATEGORY() {
     if (rt::message(k(u"분류와 포함된 문서를 완전히 삭제합니다. 복구할 수 없습니다. "), k(u"주의"),
                     rt::Icon::information, k(u"확인|취소"), 2, rt::Modal::system) != 1)
@@ -207,22 +185,16 @@ void BROWSEOFFICE::DELETE_CATEGORY() {
             return;
         }
     }
-    const bool all_deleted = for_each_document(TREE.TREENO, [] {
-        OFFICE.del();
-        if (rt::error_code() == 0) return true;
+    // Nothing is deleted unless everything is: no document is left without its category.
+    switch (delete_category(TREE.TREENO)) {
+    case CategoryFailure::none: break;
+    case CategoryFailure::document:
         rt::beep();
         rt::message(OFC.SUBJ.clip() + k(u" 문서를 삭제할 수 없습니다. 에러=") + rt::error_text());
-        return false;
-    });
-    if (!all_deleted) return;
-    if (!get_category(TREE.TREENO)) {
-        rt::message(k(u"해당분류를 찾을 수 없습니다."));
         return;
-    }
-    OFFICE.del();
-    if (rt::error_code() != 0) {
-        rt::message(k(u"해당분류를 삭제할 수 없습니다. 에러=") + rt::error_text());
-        return;
+    case CategoryFailure::category_missing: rt::message(k(u"해당분류를 찾을 수 없습니다.")); return;
+    case CategoryFailure::category: rt::message(k(u"해당분류를 삭제할 수 없습니다. 에러=") + rt::error_text()); return;
+    case CategoryFailure::file: rt::stop(rt::error_text()); return;
     }
     SET_TREE();
 }
@@ -238,7 +210,10 @@ void BROWSEOFFICE::MOVE_CATEGORY(int step) {
     }
     // No other category is renumbered: two categories may share a place.
     OFC.SORT = static_cast<std::int16_t>(OFC.SORT + step);
-    OFFICE.put();
+    if (!OFFICE.put()) {
+        rt::stop(rt::error_text());
+        return;
+    }
     const std::int32_t pos = OFFICE.position();
     SET_TREE();
     select_tree_pointer(pos);
@@ -262,19 +237,14 @@ void BROWSEOFFICE::TRASH_CATEGORY() {
         rt::stop(k(u"해당분류를 찾을 수 없습니다."));
         return;
     }
-    OFC.SORT = static_cast<std::int16_t>(OFC.TREE + TRASH);
-    OFC.LEVEL = 2;
-    OFFICE.put();
-    if (rt::error_code() != 0) {
+    // The documents keep their category; their link files stay where they are.
+    const CategoryFailure failed = trash_category(OFC.TREE);
+    if (failed != CategoryFailure::none) {
+        // Nothing was trashed.
+        rt::stop(failed == CategoryFailure::category_missing ? k(u"해당분류를 찾을 수 없습니다.") : rt::error_text());
         select_tree_row(2);
         return;
     }
-    // The documents keep their category; their link files stay where they are.
-    for_each_document(OFC.TREE, [] {
-        OFC.SORT = static_cast<std::int16_t>(OFC.NODE + TRASH);
-        OFFICE.put();
-        return true;
-    });
     SET_TREE();
     select_tree_row(2);
 }
@@ -286,8 +256,7 @@ void BROWSEOFFICE::RESTORE_RECORD() {
         rt::message(k(u" 리스트에서 복원할 문서를 먼저 선택하세요 "));
         return;
     }
-    OFFICE.get_at(Q2.POINTER);
-    if (rt::error_code() != 0) {
+    if (!OFFICE.get_at(Q2.POINTER)) {
         rt::stop(rt::error_text());
         return;
     }
@@ -301,8 +270,7 @@ void BROWSEOFFICE::RESTORE_RECORD() {
     OFC.TIME = static_cast<std::int32_t>(rt::clock());
     OFC.NODE = OFC.SORT; // the former category
     OFC.SORT = 0;
-    OFFICE.put();
-    if (rt::error_code() != 0) {
+    if (!OFFICE.put()) {
         // Not restored: the row stays in the trash view.
         rt::message(k(u"문서를 복원할 수 없습니다. 에러=") + rt::error_text());
         return;

@@ -13,8 +13,10 @@
 // tables office_note and office_object (pos, data); office_keys counts each key's entries.
 #include "organizer/office.h"
 
+#include <climits>
 #include <cstddef>
 #include <type_traits>
+#include <vector>
 
 #include "organizer/globals.h"
 #include "runtime/perthread.h"
@@ -73,6 +75,69 @@ thread_local OFFICE_FILE& OFFICE = rt::per_thread<OFFICE_FILE>();
 
 OFFICE_FILE::OFFICE_FILE() : rt::KeyFile(OFFICE_TABLE, &OFC) {
     bind_name(OINI.DB.data, sizeof OINI.DB.data);
+}
+
+namespace {
+
+// Writes a category's documents with write_document, then its record with write_category, each with the record
+// in OFC, in one transaction.
+CategoryFailure write_category(std::int16_t category, rt::Status (*write_document)(), rt::Status (*write_category)()) {
+    rt::Transaction t(OFFICE);
+    if (!t.status()) return CategoryFailure::file;
+    // The positions first: the writes change and delete records of the key being read.
+    std::vector<std::int32_t> positions;
+    OFFICE.clear();
+    OFC.NODE = category;
+    OFC.DATE = INT32_MAX; // the key runs newest first: this is before the category's first document
+    rt::Status scan = OFFICE.set_from(OFC_RECORD::NODE_KEY);
+    if (scan)
+        for (scan = OFFICE.next(); scan && OFC.NODE == category; scan = OFFICE.next())
+            positions.push_back(OFFICE.position());
+    if (!scan && !scan.end()) return CategoryFailure::file;
+    for (std::int32_t pos : positions) {
+        if (!OFFICE.get_at(pos)) return CategoryFailure::file;
+        if (!write_document()) return CategoryFailure::document;
+    }
+    OFFICE.clear();
+    OFC.TREE = category;
+    if (const rt::Status got = OFFICE.get(OFC_RECORD::TREE_KEY); !got)
+        return got.code() == rt::ERR_RECORD_NOT_FOUND ? CategoryFailure::category_missing : CategoryFailure::file;
+    if (!write_category()) return CategoryFailure::category;
+    return t.commit() ? CategoryFailure::none : CategoryFailure::file;
+}
+
+} // namespace
+
+CategoryFailure trash_category(std::int16_t number) {
+    return write_category(
+        number,
+        [] {
+            OFC.SORT = static_cast<std::int16_t>(OFC.NODE + TRASH_NODE);
+            return OFFICE.put();
+        },
+        [] {
+            OFC.SORT = static_cast<std::int16_t>(OFC.TREE + TRASH_NODE);
+            OFC.LEVEL = 2;
+            return OFFICE.put();
+        });
+}
+
+CategoryFailure restore_category(std::int16_t number) {
+    return write_category(
+        number,
+        [] {
+            OFC.SORT = 0;
+            return OFFICE.put();
+        },
+        [] {
+            OFC.SORT = OFC.TREE;
+            OFC.LEVEL = 1;
+            return OFFICE.put();
+        });
+}
+
+CategoryFailure delete_category(std::int16_t number) {
+    return write_category(number, [] { return OFFICE.del(); }, [] { return OFFICE.del(); });
 }
 
 } // namespace velquin

@@ -55,4 +55,17 @@ struct OFFICE_FILE : rt::KeyFile {
 extern thread_local OFC_RECORD OFC;
 extern thread_local OFFICE_FILE& OFFICE;
 
+// What stopped a category-wide write. `file` covers taking the write lock, a scan stopped by an error and the
+// commit; the error state tells which error it was, and OFC holds the record whose write failed.
+enum class CategoryFailure { none, file, category_missing, document, category };
+
+// Category-wide writes on the open OFFICE, each one transaction: the category record and all its documents
+// (OFC:NODE_KEY) change, or nothing does.
+// Trash: the category gets SORT = its number + TRASH_NODE and LEVEL 2, each document SORT = its NODE + TRASH_NODE.
+CategoryFailure trash_category(std::int16_t number);
+// Restore: the category gets SORT = its number and LEVEL 1, each document SORT 0.
+CategoryFailure restore_category(std::int16_t number);
+// Delete for good: the category and its documents are deleted.
+CategoryFailure delete_category(std::int16_t number);
+
 } // namespace velquin

@@ -44,12 +44,12 @@ void CHECKOPEN(rt::KeyFile& file, int create, int mode) {
     const int OPENMODE = mode == OMITTED ? rt::MODE_READ_WRITE_SHARED : mode;
     const std::string name = file.name();
 
-    file.open(OPENMODE);
-    if (rt::error_code() == rt::ERR_LOCKED) {
+    rt::Status opened = file.open(OPENMODE);
+    if (opened.code() == rt::ERR_LOCKED) {
         file.send("Recover=10");
-        file.open(OPENMODE);
+        opened = file.open(OPENMODE);
     }
-    switch (rt::error_code()) {
+    switch (opened.code()) {
     case 0:
     case rt::ERR_ALREADY_OPEN:
         return;
@@ -57,10 +57,8 @@ void CHECKOPEN(rt::KeyFile& file, int create, int mode) {
         if (create == OMITTED) break;
         if (create != 1) STANDARDWARNING(4, name);
         // CREATEFILE: make the file empty with its keys and open it; PROCEDURERETURN when it opened.
-        file.create();
-        if (rt::error_code() != 0) STANDARDWARNING(4, name);
-        file.open(OPENMODE);
-        if (rt::error_code() == 0) return;
+        if (!file.create()) STANDARDWARNING(4, name);
+        if (file.open(OPENMODE)) return;
         STANDARDWARNING(5, name);
         return;
     case rt::ERR_INVALID_FILE:
@@ -68,14 +66,13 @@ void CHECKOPEN(rt::KeyFile& file, int create, int mode) {
         return;
     case rt::ERR_KEYS_DAMAGED:
         STANDARDWARNING(2, name); // ends the program on No
-        file.build();
-        if (rt::error_code() != 0) STANDARDWARNING(3, name);
-        file.open(OPENMODE);
+        if (!file.build()) STANDARDWARNING(3, name);
+        opened = file.open(OPENMODE);
         break;
     default:
         break;
     }
-    if (rt::error_code() != 0) {
+    if (!opened) {
         if (STANDARDWARNING(30, name) != 0) rt::halt("Disk Error");
     }
 }

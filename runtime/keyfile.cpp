@@ -92,6 +92,25 @@ void ok() {
     if (!e.driver_text.empty()) e.driver_text.clear();
 }
 
+Status succeed() {
+    ok();
+    return Status();
+}
+
+// The failure that the error state already holds.
+Status failed() {
+    return Status(t_error.code);
+}
+
+// A failure: sets the error state and answers it.
+Status fail(long code, std::string driver_code = {}, std::string driver_text = {}) {
+    ErrorState& e = t_error;
+    e.code = code;
+    e.driver_code = std::move(driver_code);
+    e.driver_text = std::move(driver_text);
+    return Status(code);
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // CP949 <-> UTF-8 for the text columns. The tables come from rt::from_cp949 / rt::to_cp949 once per process; a
 // character is convertible only when it goes both ways to the same bytes.
@@ -686,7 +705,9 @@ struct KeyFile::Impl {
     Cursor cur;
     std::vector<BlobSlot> blobs;
 
-    Stmt begin, begin_read, commit, rollback, insert, update, erase, select_at, count;
+    Stmt begin, begin_read, commit, rollback, savepoint, release, undo_write, insert, update, erase, select_at,
+        count;
+    bool txn = false; // inside begin() .. commit()/rollback()
     std::vector<Stmt> blob_read, blob_size, blob_write, blob_erase, blob_copy;
     std::vector<KeyStmts> key_stmts;
     std::string text_buf, slot_buf; // scratch for conversions
@@ -781,6 +802,9 @@ struct KeyFile::Impl {
         begin_read = Stmt();
         commit = Stmt();
         rollback = Stmt();
+        savepoint = Stmt();
+        release = Stmt();
+        undo_write = Stmt();
         insert = Stmt();
         update = Stmt();
         erase = Stmt();
@@ -796,8 +820,9 @@ struct KeyFile::Impl {
 
     void close_db() {
         finalize_all();
-        if (db) sqlite3_close_v2(db);
+        if (db) sqlite3_close_v2(db); // rolls back an open transaction
         db = nullptr;
+        txn = false;
     }
 
     // Settings of every connection that need no access to the file.
@@ -934,6 +959,9 @@ struct KeyFile::Impl {
         prep(begin_read, "BEGIN");
         prep(commit, "COMMIT");
         prep(rollback, "ROLLBACK");
+        prep(savepoint, "SAVEPOINT \"write\"");
+        prep(release, "RELEASE \"write\"");
+        prep(undo_write, "ROLLBACK TO \"write\"");
         prep(insert, s.insert_sql);
         prep(update, s.update_sql);
         prep(erase, "DELETE FROM " + s.table + " WHERE \"pos\"=?");
@@ -1253,9 +1281,9 @@ struct KeyFile::Impl {
     // Reads the next batch in direction dir (0 forward, 1 backward) from the cursor's position, in one read
     // transaction (each costs lock calls, which under Wine are server round trips).
     bool refill(int dir) {
-        const bool txn = run(begin_read.get()) == SQLITE_OK;
+        const bool own = !txn && run(begin_read.get()) == SQLITE_OK;
         const bool done = refill_batch(dir);
-        if (txn) run(commit.get());
+        if (own) run(commit.get());
         return done;
     }
 
@@ -1292,19 +1320,19 @@ struct KeyFile::Impl {
         return true;
     }
 
-    void step(int dir) {
-        if (!db) return set_error(ERR_NOT_OPEN);
-        if (cur.key < 0 || cur.mode == Cursor::Mode::None) return set_error(ERR_NOT_AVAILABLE);
+    Status step(int dir) {
+        if (!db) return fail(ERR_NOT_OPEN);
+        if (cur.key < 0 || cur.mode == Cursor::Mode::None) return fail(ERR_NOT_AVAILABLE);
         const int want = dir == 0 ? 1 : -1;
         if (cur.dir != want || cur.index >= cur.count) {
-            if (!refill(dir)) return;
+            if (!refill(dir)) return Status(t_error.code);
         }
         if (cur.index >= cur.count) {
             cur.dir = 0; // the next call asks again
-            return set_error(ERR_NOT_AVAILABLE);
+            return fail(ERR_NOT_AVAILABLE);
         }
         take_row(cur.index++);
-        ok();
+        return succeed();
     }
 
     // Any write of this instance: rows read ahead may be stale, the next read seeks again from the position.
@@ -1317,9 +1345,31 @@ struct KeyFile::Impl {
 
     // ---- writes
 
-    // Runs body inside one write transaction; on failure rolls back and leaves the error of the failing step.
+    // A transaction that SQLite ended on its own (it rolls back on some I/O and lock failures): what was
+    // written in it is gone, so no further write may go into the file as if it were still open.
+    bool txn_lost() const { return txn && sqlite3_get_autocommit(db); }
+
+    // Runs body as one write: its own transaction, or a savepoint inside the caller's transaction. On failure
+    // it leaves nothing written and the error of the failing step.
     template <class Body> bool transaction(Body body) {
         drop_batch();
+        if (txn) {
+            if (txn_lost()) return set_error(ERR_DRIVER, {}, "the transaction was rolled back"), false;
+            int rc = run(savepoint.get());
+            long code = 0;
+            if (rc == SQLITE_OK) rc = body(code);
+            if (rc == SQLITE_OK && code == 0) rc = run(release.get());
+            if (rc == SQLITE_OK && code == 0) return true;
+            if (rc != SQLITE_OK)
+                driver_failure(db, rc);
+            else
+                set_error(code);
+            if (!sqlite3_get_autocommit(db)) {
+                run(undo_write.get());
+                run(release.get());
+            }
+            return false;
+        }
         int rc = run(begin.get());
         if (rc != SQLITE_OK) {
             driver_failure(db, rc);
@@ -1375,24 +1425,24 @@ bool KeyFile::is_open() const {
     return impl_->db != nullptr;
 }
 
-void KeyFile::open(int mode) {
+Status KeyFile::open(int mode) {
     Impl& m = *impl_;
-    if (m.db) return set_error(ERR_ALREADY_OPEN);
+    if (m.db) return fail(ERR_ALREADY_OPEN);
     if (mode != MODE_READ_WRITE_SHARED) {
         char text[64];
         std::snprintf(text, sizeof text, "access mode %02Xh is not implemented", static_cast<unsigned>(mode));
-        return set_error(ERR_NOT_SUPPORTED, {}, text);
+        return fail(ERR_NOT_SUPPORTED, {}, text);
     }
     sqlite3* h = nullptr;
-    if (m.connect(utf8_path(m.file_name()), &h) != 0) return;
+    if (m.connect(utf8_path(m.file_name()), &h) != 0) return failed();
     if (m.check(h) != 0) {
         sqlite3_close_v2(h);
-        return;
+        return failed();
     }
     if (const int rc = Impl::tune(h); rc != SQLITE_OK) {
         driver_failure(h, rc);
         sqlite3_close_v2(h);
-        return;
+        return failed();
     }
     // A file switched to WAL by another program goes back to the rollback journal when nobody else has it open.
     {
@@ -1409,23 +1459,23 @@ void KeyFile::open(int mode) {
     if (const int rc = m.prepare_statements(); rc != SQLITE_OK) {
         driver_failure(h, rc);
         m.close_db();
-        return;
+        return failed();
     }
     m.current = 0;
     m.cur = Impl::Cursor();
     for (auto& b : m.blobs)
         b = Impl::BlobSlot();
-    ok();
+    return succeed();
 }
 
-void KeyFile::create() {
+Status KeyFile::create() {
     Impl& m = *impl_;
-    if (m.db) return set_error(ERR_ALREADY_OPEN);
-    if (!m.schema.valid) return set_error(ERR_INVALID_FILE, {}, "the table declaration is inconsistent");
+    if (m.db) return fail(ERR_ALREADY_OPEN);
+    if (!m.schema.valid) return fail(ERR_INVALID_FILE, {}, "the table declaration is inconsistent");
     const std::string path = utf8_path(m.file_name());
-    if (path.empty()) return set_error(ERR_FILE_NOT_FOUND, {}, "no file name");
-    if (path_exists(path)) return set_error(ERR_ACCESS_DENIED, {}, "the file already exists");
-    if (!folder_exists(parent_of(path))) return set_error(ERR_PATH_NOT_FOUND, {}, "the folder does not exist");
+    if (path.empty()) return fail(ERR_FILE_NOT_FOUND, {}, "no file name");
+    if (path_exists(path)) return fail(ERR_ACCESS_DENIED, {}, "the file already exists");
+    if (!folder_exists(parent_of(path))) return fail(ERR_PATH_NOT_FOUND, {}, "the folder does not exist");
     sqlite3* h = nullptr;
     int rc =
         sqlite3_open_v2(path.c_str(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -1433,7 +1483,7 @@ void KeyFile::create() {
         driver_failure(h, rc);
         if ((rc & 0xFF) == SQLITE_CANTOPEN) t_error.code = ERR_ACCESS_DENIED;
         sqlite3_close_v2(h);
-        return;
+        return failed();
     }
     m.configure(h);
     Impl::tune(h);
@@ -1455,7 +1505,7 @@ void KeyFile::create() {
     if (rc == SQLITE_OK && empty) rc = exec(h, "COMMIT");
     if (rc == SQLITE_OK && empty) {
         sqlite3_close_v2(h);
-        return ok();
+        return succeed();
     }
     if (rc != SQLITE_OK)
         driver_failure(h, rc);
@@ -1467,6 +1517,7 @@ void KeyFile::create() {
         sqlite3_vfs* v = vfs();
         v->xDelete(v, path.c_str(), 0);
     }
+    return failed();
 }
 
 void KeyFile::close() {
@@ -1485,9 +1536,9 @@ void KeyFile::clear() {
     }
 }
 
-void KeyFile::add() {
+Status KeyFile::add() {
     Impl& m = *impl_;
-    if (!m.db) return set_error(ERR_NOT_OPEN);
+    if (!m.db) return fail(ERR_NOT_OPEN);
     std::int64_t pos = 0;
     const bool done = m.transaction([&](long&) {
         m.bind_record(m.insert.get());
@@ -1507,19 +1558,19 @@ void KeyFile::add() {
         }
         return rc;
     });
-    if (!done) return;
+    if (!done) return failed();
     m.current = pos;
     for (auto& b : m.blobs) {
         b.dirty = false;
         b.source = pos;
     }
-    ok();
+    return succeed();
 }
 
-void KeyFile::put() {
+Status KeyFile::put() {
     Impl& m = *impl_;
-    if (!m.db) return set_error(ERR_NOT_OPEN);
-    if (!m.current) return set_error(ERR_NOT_AVAILABLE);
+    if (!m.db) return fail(ERR_NOT_OPEN);
+    if (!m.current) return fail(ERR_NOT_AVAILABLE);
     const bool done = m.transaction([&](long& code) {
         const int at = m.bind_record(m.update.get());
         sqlite3_bind_int64(m.update.get(), at, m.current);
@@ -1533,18 +1584,18 @@ void KeyFile::put() {
             if (m.blobs[i].dirty) rc = m.write_blob(i, m.current, m.blobs[i].data);
         return rc;
     });
-    if (!done) return;
+    if (!done) return failed();
     for (auto& b : m.blobs) {
         b.dirty = false;
         b.source = m.current;
     }
-    ok();
+    return succeed();
 }
 
-void KeyFile::del() {
+Status KeyFile::del() {
     Impl& m = *impl_;
-    if (!m.db) return set_error(ERR_NOT_OPEN);
-    if (!m.current) return set_error(ERR_NOT_AVAILABLE);
+    if (!m.db) return fail(ERR_NOT_OPEN);
+    if (!m.current) return fail(ERR_NOT_AVAILABLE);
     const bool done = m.transaction([&](long& code) {
         sqlite3_bind_int64(m.erase.get(), 1, m.current);
         int rc = run(m.erase.get());
@@ -1559,7 +1610,7 @@ void KeyFile::del() {
         }
         return rc;
     });
-    if (!done) return;
+    if (!done) return failed();
     m.current = 0;
     for (auto& b : m.blobs) {
         if (!b.loaded) b.data.clear();
@@ -1567,45 +1618,42 @@ void KeyFile::del() {
         b.dirty = false;
         b.source = 0;
     }
-    ok();
+    return succeed();
 }
 
-void KeyFile::get(Key key) {
+Status KeyFile::get(Key key) {
     Impl& m = *impl_;
-    if (!m.db) return set_error(ERR_NOT_OPEN);
+    if (!m.db) return fail(ERR_NOT_OPEN);
     if (key.index < 0 || static_cast<std::size_t>(key.index) >= m.table.keys.size())
-        return set_error(ERR_NOT_SUPPORTED, {}, "no such key");
+        return fail(ERR_NOT_SUPPORTED, {}, "no such key");
     const std::vector<KeyValue> value = m.buffer_key(key.index);
     const int n = static_cast<int>(value.size());
-    // The same statement as the tier of equal values in sequential reading, limited to one row.
-    Impl::Cursor saved = std::move(m.cur);
-    m.cur = Impl::Cursor();
-    m.cur.key = key.index;
+    // The statement of the tier of equal values in sequential reading, limited to one row and read here
+    // directly: the cursor and its batch stay as they are.
     sqlite3_stmt* st = m.key_statement(key.index, 0, n);
-    if (!st) {
-        m.cur = std::move(saved);
-        return (void)driver_failure(m.db, sqlite3_errcode(m.db));
-    }
+    if (!st) return Status(driver_failure(m.db, sqlite3_errcode(m.db)));
     for (int i = 0; i < n; ++i)
         bind_value(st, i + 1, value[static_cast<std::size_t>(i)]);
     sqlite3_bind_int64(st, n + 1, 0);
     sqlite3_bind_int(st, n + 2, 1);
-    const int got = m.fetch(st, 1);
-    if (got == 1) {
-        const std::int64_t pos = m.row_cells(0, m.cells);
-        m.decode_row(m.cells.data(), m.record);
-        m.became_current(pos);
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+        m.read_row(st, m.record);
+        m.became_current(sqlite3_column_int64(st, 0));
+        sqlite3_reset(st);
+        return succeed();
     }
-    m.cur = std::move(saved);
-    if (got == 1)
-        ok();
-    else if (got == 0)
+    if (rc == SQLITE_DONE)
         set_error(ERR_RECORD_NOT_FOUND);
+    else
+        driver_failure(m.db, rc);
+    sqlite3_reset(st);
+    return failed();
 }
 
-void KeyFile::get_at(std::int32_t position) {
+Status KeyFile::get_at(std::int32_t position) {
     Impl& m = *impl_;
-    if (!m.db) return set_error(ERR_NOT_OPEN);
+    if (!m.db) return fail(ERR_NOT_OPEN);
     sqlite3_stmt* st = m.select_at.get();
     sqlite3_bind_int64(st, 1, position);
     const int rc = sqlite3_step(st);
@@ -1613,46 +1661,47 @@ void KeyFile::get_at(std::int32_t position) {
         m.read_row(st, m.record);
         sqlite3_reset(st);
         m.became_current(position);
-        return ok();
+        return succeed();
     }
     if (rc == SQLITE_DONE)
         set_error(ERR_RECORD_NOT_FOUND);
     else
         driver_failure(m.db, rc);
     sqlite3_reset(st);
+    return failed();
 }
 
-void KeyFile::set(Key key) {
+Status KeyFile::set(Key key) {
     Impl& m = *impl_;
-    if (!m.db) return set_error(ERR_NOT_OPEN);
+    if (!m.db) return fail(ERR_NOT_OPEN);
     if (key.index < 0 || static_cast<std::size_t>(key.index) >= m.table.keys.size())
-        return set_error(ERR_NOT_SUPPORTED, {}, "no such key");
+        return fail(ERR_NOT_SUPPORTED, {}, "no such key");
     m.cur.key = key.index;
     m.cur.mode = Impl::Cursor::Mode::Start;
     m.cur.batch = kMinBatch;
     m.drop_batch();
-    ok();
+    return succeed();
 }
 
-void KeyFile::set_from(Key key) {
+Status KeyFile::set_from(Key key) {
     Impl& m = *impl_;
-    if (!m.db) return set_error(ERR_NOT_OPEN);
+    if (!m.db) return fail(ERR_NOT_OPEN);
     if (key.index < 0 || static_cast<std::size_t>(key.index) >= m.table.keys.size())
-        return set_error(ERR_NOT_SUPPORTED, {}, "no such key");
+        return fail(ERR_NOT_SUPPORTED, {}, "no such key");
     m.cur.key = key.index;
     m.cur.mode = Impl::Cursor::Mode::Value;
     m.cur.at = m.buffer_key(key.index);
     m.cur.batch = kMinBatch;
     m.drop_batch();
-    ok();
+    return succeed();
 }
 
-void KeyFile::next() {
-    impl_->step(0);
+Status KeyFile::next() {
+    return impl_->step(0);
 }
 
-void KeyFile::previous() {
-    impl_->step(1);
+Status KeyFile::previous() {
+    return impl_->step(1);
 }
 
 std::int32_t KeyFile::records() {
@@ -1675,13 +1724,14 @@ std::int32_t KeyFile::position() const {
     return static_cast<std::int32_t>(impl_->current);
 }
 
-void KeyFile::build() {
+Status KeyFile::build() {
     Impl& m = *impl_;
-    if (!m.schema.valid) return set_error(ERR_INVALID_FILE, {}, "the table declaration is inconsistent");
+    if (m.txn) return fail(ERR_NOT_SUPPORTED, {}, "the keys cannot be rebuilt inside a transaction");
+    if (!m.schema.valid) return fail(ERR_INVALID_FILE, {}, "the table declaration is inconsistent");
     sqlite3* h = m.db;
     bool own = false;
     if (!h) {
-        if (m.connect(utf8_path(m.file_name()), &h) != 0) return;
+        if (m.connect(utf8_path(m.file_name()), &h) != 0) return failed();
         own = true;
     } else {
         m.drop_batch();
@@ -1735,7 +1785,48 @@ void KeyFile::build() {
         if (rc != SQLITE_OK) code = driver_failure(h, rc);
     }
     if (own) sqlite3_close_v2(h);
-    if (code == 0) ok();
+    return code == 0 ? succeed() : Status(code);
+}
+
+Status KeyFile::begin() {
+    Impl& m = *impl_;
+    if (!m.db) return fail(ERR_NOT_OPEN);
+    if (m.txn) return fail(ERR_NOT_SUPPORTED, {}, "a transaction is already open");
+    m.drop_batch();
+    if (const int rc = run(m.begin.get()); rc != SQLITE_OK) return Status(driver_failure(m.db, rc));
+    m.txn = true;
+    return succeed();
+}
+
+Status KeyFile::commit() {
+    Impl& m = *impl_;
+    if (!m.db) return fail(ERR_NOT_OPEN);
+    if (!m.txn) return fail(ERR_NOT_AVAILABLE, {}, "no transaction is open");
+    m.drop_batch();
+    Status result;
+    if (m.txn_lost()) {
+        result = fail(ERR_DRIVER, {}, "the transaction was rolled back");
+    } else if (const int rc = run(m.commit.get()); rc != SQLITE_OK) {
+        // Still open (another process reads the file past the busy timeout, or the disk failed): undo it.
+        result = Status(driver_failure(m.db, rc));
+        if (!sqlite3_get_autocommit(m.db)) run(m.rollback.get());
+    } else {
+        result = succeed();
+    }
+    m.txn = false;
+    return result;
+}
+
+void KeyFile::rollback() {
+    Impl& m = *impl_;
+    if (!m.db || !m.txn) return;
+    m.drop_batch();
+    if (!sqlite3_get_autocommit(m.db)) run(m.rollback.get());
+    m.txn = false;
+}
+
+bool KeyFile::in_transaction() const {
+    return impl_->txn;
 }
 
 const std::string& KeyFile::blob(Blob b) {

@@ -2,8 +2,11 @@
 // and stored as one SQLite database per file. The record buffer is the caller's struct; the driver reads and
 // writes it through the field descriptors, so it works on raw record bytes and knows no table of its own.
 //
-// Every operation leaves an error code and texts (error_code() and friends, per thread) that the caller reads
-// right after it. The queues share that error state.
+// Every operation answers a Status that the caller must look at, and leaves the same error code with its texts
+// (error_code() and friends, per thread) for the message that reports it. The queues share that error state.
+//
+// Each write is one transaction of its own unless the file is inside a Transaction (below), which makes several
+// writes one: all of them are in the file after its commit, or none of them.
 #pragma once
 
 #include <cstddef>
@@ -42,6 +45,22 @@ std::string driver_error_code();
 std::string driver_error_text();
 // Sets this thread's error; the queues report through it too.
 void set_error(long code, std::string driver_code = {}, std::string driver_text = {});
+
+// The answer of a driver operation: 0 when it succeeded, otherwise its error code (error_code() holds the same
+// code with the texts). A caller cannot drop it unread.
+class [[nodiscard]] Status {
+public:
+    constexpr Status() = default;
+    constexpr explicit Status(long code) : code_(code) {}
+    constexpr bool ok() const { return code_ == 0; }
+    constexpr explicit operator bool() const { return code_ == 0; }
+    constexpr long code() const { return code_; }
+    // Sequential reading ran past the end of its key: the scan is complete. Any other failure is an error.
+    constexpr bool end() const { return code_ == ERR_NOT_AVAILABLE; }
+
+private:
+    long code_ = 0;
+};
 
 // Field types of records and queue rows. Text is a blank-padded CP949 field (Fixed<N>).
 enum class FieldType : std::uint8_t { Byte, Short, Long, Text };
@@ -112,10 +131,11 @@ public:
     std::string name() const;
 
     // Opens the file. Only MODE_READ_WRITE_SHARED is implemented; other modes give ERR_NOT_SUPPORTED.
-    void open(int mode = MODE_READ_WRITE_SHARED);
+    Status open(int mode = MODE_READ_WRITE_SHARED);
     // Creates the file empty with its keys and leaves it closed. An existing file is never replaced:
     // creating over it fails with ERR_ACCESS_DENIED.
-    void create();
+    Status create();
+    // Closes the file; a transaction still open is rolled back.
     void close();
     bool is_open() const;
 
@@ -123,26 +143,39 @@ public:
     void clear();
 
     // Adds the buffer as a new record, with the large fields; it becomes the current record.
-    void add();
+    Status add();
     // Writes the buffer back to the current record, and the large fields that were set since it was read.
-    void put();
+    Status put();
     // Deletes the current record and its large fields.
-    void del();
+    Status del();
 
-    // Reads the first record (in key order) whose key equals the buffer's key fields.
-    void get(Key key);
+    // A transaction over several writes (Transaction below wraps these). begin() takes the write lock, waiting
+    // up to the busy timeout for other processes (ERR_LOCKED when they hold it longer). Until commit() other
+    // processes read the file as it was; reads of this instance see its writes. A write that fails inside the
+    // transaction leaves nothing of itself, and the caller decides: roll back, or go on. commit() makes all the
+    // writes durable at once; when it fails, everything is rolled back. rollback() undoes every write since
+    // begin(). One transaction at a time per instance: begin() inside one gives ERR_NOT_SUPPORTED.
+    Status begin();
+    Status commit();
+    void rollback();
+    bool in_transaction() const;
+
+    // Reads the first record (in key order) whose key equals the buffer's key fields. The position of
+    // sequential reading stays where it was.
+    Status get(Key key);
     // Reads the record at a position (see position()).
-    void get_at(std::int32_t position);
+    Status get_at(std::int32_t position);
 
     // Positions sequential reading before the first record of a key (next() reads the first, previous() the
     // last).
-    void set(Key key);
+    Status set(Key key);
     // Positions sequential reading at the buffer's key value: next() reads the first record whose key is at or
     // after it, previous() the last record at or before it.
-    void set_from(Key key);
-    // Read the next or previous record of the key set last; ERR_NOT_AVAILABLE past either end.
-    void next();
-    void previous();
+    Status set_from(Key key);
+    // Read the next or previous record of the key set last; ERR_NOT_AVAILABLE (Status::end()) past either end,
+    // any other code is an error that stopped the scan.
+    Status next();
+    Status previous();
 
     // Number of records in the file, whether in any key or not.
     std::int32_t records();
@@ -150,7 +183,7 @@ public:
     std::int32_t position() const;
 
     // Rebuilds the keys. Works on the open file, or opens the named file for the time it takes.
-    void build();
+    Status build();
 
     // A large field of the current record (read when first asked for), or what was set since.
     const std::string& blob(Blob b);
@@ -165,6 +198,39 @@ public:
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
+};
+
+// Several writes of one file as one transaction, rolled back unless committed:
+//
+//     rt::Transaction t(file);               // begin(): check t.status() before writing
+//     if (!t.status()) return report();
+//     if (!file.put()) return report();      // leaving the scope rolls back every write made so far
+//     if (!file.add()) return report();
+//     if (!t.commit()) return report();      // all written, or (on failure) nothing
+//
+// The error state after a failed write or commit is that of the failure, not of the rollback.
+class Transaction {
+public:
+    explicit Transaction(KeyFile& file) : file_(file), status_(file.begin()), open_(status_.ok()) {}
+    ~Transaction() {
+        if (open_) file_.rollback();
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    // How begin() went.
+    Status status() const { return status_; }
+    // Commits; after a failure nothing of the transaction is in the file.
+    Status commit() {
+        if (!open_) return status_;
+        open_ = false;
+        return file_.commit();
+    }
+
+private:
+    KeyFile& file_;
+    Status status_;
+    bool open_;
 };
 
 } // namespace rt

@@ -29,8 +29,8 @@ double seconds_since(Clock::time_point t) {
     return std::chrono::duration<double>(Clock::now() - t).count();
 }
 
-void check(const char* what) {
-    if (rt::error_code()) {
+void check(rt::Status status, const char* what) {
+    if (!status) {
         std::fprintf(stderr, "%s: %ld %s / %s %s\n", what, rt::error_code(), rt::error_text().c_str(),
                      rt::driver_error_code().c_str(), rt::driver_error_text().c_str());
         std::exit(1);
@@ -121,8 +121,8 @@ double scan_driver(long long& sum) {
     sum = 0;
     OFC_RECORD& ofc = OFC; // thread_local: one look-up, not one per field (each is a call under mingw)
     rt::KeyFile& office = OFFICE;
-    office.set(ofc.DATE_KEY);
-    for (office.next(); rt::error_code() == 0; office.next()) {
+    check(office.set(ofc.DATE_KEY), "set");
+    for (rt::Status st = office.next(); st; st = office.next()) {
         if (ofc.NODE >= TRASH_NODE) continue;
         // Numbers are compared with the bare query's; the texts are only touched.
         sum += ofc.DATE + ofc.TIME + ofc.NODE + ofc.SIZE + office.position();
@@ -186,21 +186,19 @@ int main(int argc, char** argv) {
     main_module_start();
     OINI.DB = path;
 
-    OFFICE.open();
-    if (rt::error_code() == 0 && OFFICE.records() != n + 30) {
+    rt::Status opened = OFFICE.open();
+    if (opened && OFFICE.records() != n + 30) {
         OFFICE.close();
         std::filesystem::remove(path);
-        OFFICE.open();
+        opened = OFFICE.open();
     }
-    if (rt::error_code() == rt::ERR_FILE_NOT_FOUND) {
+    if (opened.code() == rt::ERR_FILE_NOT_FOUND) {
         std::printf("making %s with %d documents...\n", path.c_str(), n);
         const auto t = Clock::now();
-        OFFICE.create();
-        check("create");
+        check(OFFICE.create(), "create");
         fill(path, n);
         // The bulk fill went around the driver: let it build the keys and their counts as its own.
-        OFFICE.build();
-        check("build");
+        check(OFFICE.build(), "build");
         std::printf("made in %.1f s, %.0f MB\n", seconds_since(t),
                     static_cast<double>(std::filesystem::file_size(path)) / 1e6);
     } else {
@@ -208,9 +206,9 @@ int main(int argc, char** argv) {
     }
 
     auto t = Clock::now();
-    OFFICE.open();
+    const rt::Status reopened = OFFICE.open();
     const double open_s = seconds_since(t);
-    check("open");
+    check(reopened, "open");
     t = Clock::now();
     const std::int32_t records = OFFICE.records();
     const double records_s = seconds_since(t);
@@ -241,8 +239,8 @@ int main(int argc, char** argv) {
     OFFICE.clear();
     OFC.NODE = 7;
     OFC.DATE = 2147483647;
-    OFFICE.set_from(OFC.NODE_KEY);
-    for (OFFICE.next(); rt::error_code() == 0 && OFC.NODE == 7; OFFICE.next())
+    check(OFFICE.set_from(OFC.NODE_KEY), "set");
+    for (rt::Status st = OFFICE.next(); st && OFC.NODE == 7; st = OFFICE.next())
         ++in_view;
     const double view_s = seconds_since(t);
 
@@ -251,19 +249,17 @@ int main(int argc, char** argv) {
     OFC.DATE = 1;
     OFC.SUBJ = "big";
     OFFICE.set_blob(OFC.NOTE, std::string(2000000, 'x'));
-    OFFICE.add();
-    check("add");
+    check(OFFICE.add(), "add");
     const std::int32_t big = OFFICE.position();
     t = Clock::now();
     for (int i = 0; i < 20; ++i) {
-        OFFICE.get_at(big);
+        check(OFFICE.get_at(big), "get");
         OFC.TIME = i + 1;
-        OFFICE.put();
-        check("put");
+        check(OFFICE.put(), "put");
     }
     const double put_ms = seconds_since(t) * 1000 / 20;
-    OFFICE.get_at(big);
-    OFFICE.del();
+    check(OFFICE.get_at(big), "get");
+    check(OFFICE.del(), "delete");
     OFFICE.close();
 
     std::printf("records            %d (count %.1f ms)\n", records, records_s * 1000);

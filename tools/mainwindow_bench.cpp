@@ -32,8 +32,8 @@ double seconds_since(Clock::time_point t) { return std::chrono::duration<double>
 double bare_scan(std::size_t& rows) {
     const auto t = Clock::now();
     rows = 0;
-    OFFICE.set(OFC_RECORD::DATE_KEY);
-    for (OFFICE.next(); rt::error_code() == 0; OFFICE.next())
+    for (rt::Status st = OFFICE.set(OFC_RECORD::DATE_KEY) ? OFFICE.next() : rt::Status(rt::error_code()); st;
+         st = OFFICE.next())
         if (OFC.NODE < TRASH) ++rows;
     return seconds_since(t);
 }
@@ -98,8 +98,7 @@ int main(int argc, char** argv) {
 
     main_module_start();
     OINI.DB = library;
-    OFFICE.open();
-    if (rt::error_code() != 0) {
+    if (!OFFICE.open()) {
         std::fprintf(stderr, "open %s: %s\n", library.c_str(), rt::error_text().c_str());
         return 1;
     }
@@ -109,8 +108,8 @@ int main(int argc, char** argv) {
     {
         const auto t = Clock::now();
         std::size_t kept = 0;
-        OFFICE.set(OFC_RECORD::DATE_KEY);
-        for (OFFICE.next(); rt::error_code() == 0; OFFICE.next())
+        for (rt::Status st = OFFICE.set(OFC_RECORD::DATE_KEY) ? OFFICE.next() : rt::Status(rt::error_code()); st;
+             st = OFFICE.next())
             if (OFC.NODE < TRASH && (contains_text(OFC.SUBJ.view(), "7") || contains_text(OFC.INDEX.view(), "7") ||
                                      contains_text(OFC.AFILE[0].view(), "7")))
                 ++kept;
@@ -125,7 +124,7 @@ int main(int argc, char** argv) {
     ENDUNIQUE();
 
     OINI.DB = library;
-    OFFICE.open();
+    if (!OFFICE.open()) return 1;
     std::size_t rows_after = 0;
     const double bare_after = bare_scan(rows_after);
     OFFICE.close();

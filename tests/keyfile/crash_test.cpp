@@ -61,8 +61,7 @@ TEST(KeyFileCrash, KilledWriterLeavesWholeRecords) {
     DOC d;
     rt::KeyFile f(kt::DOCS, &d);
     f.set_name(path);
-    f.create();
-    ASSERT_EQ(rt::error_code(), 0) << err();
+    ASSERT_EQ(f.create().code(), 0) << err();
     std::mt19937 rng(20240611);
     int hot = 0, runs = 0;
     std::map<std::int32_t, std::int32_t> state; // position -> version after the last round
@@ -80,20 +79,19 @@ TEST(KeyFileCrash, KilledWriterLeavesWholeRecords) {
         ++runs;
         hot += std::filesystem::exists(path + "-journal");
 
-        f.open();
-        ASSERT_EQ(rt::error_code(), 0) << "round " << round << ": " << err();
+        ASSERT_EQ(f.open().code(), 0) << "round " << round << ": " << err();
         // Every record whole, every key holding what its records say.
         std::map<std::int32_t, std::int32_t> version;
-        f.set(DOC::FLAG_KEY);
-        for (f.next(); rt::error_code() == 0; f.next()) {
+        EXPECT_EQ(f.set(DOC::FLAG_KEY).code(), 0);
+        for (rt::Status st = f.next(); st; st = f.next()) {
             version[f.position()] = d.VER;
             const std::string bad = whole(f, d);
             ASSERT_EQ(bad, "") << "round " << round << ", record " << f.position() << " version " << d.VER;
         }
         ASSERT_EQ(static_cast<std::int32_t>(version.size()), f.records());
         std::size_t in_date = 0;
-        f.set(DOC::DATE_KEY);
-        for (f.next(); rt::error_code() == 0; f.next())
+        EXPECT_EQ(f.set(DOC::DATE_KEY).code(), 0);
+        for (rt::Status st = f.next(); st; st = f.next())
             ++in_date;
         ASSERT_EQ(in_date, version.size());
         // The writes reported done in this round are there, and at most one more: the write in flight when the

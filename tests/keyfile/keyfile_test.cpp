@@ -39,11 +39,9 @@ struct Lib {
 
     explicit Lib(const std::string& tag, bool open = true) : dir(kt::temp_folder(tag)), path(dir + "docs.VL1") {
         f.set_name(path);
-        f.create();
-        EXPECT_CODE(0);
+        EXPECT_EQ(f.create().code(), 0) << err();
         if (open) {
-            f.open();
-            EXPECT_CODE(0);
+            EXPECT_EQ(f.open().code(), 0) << err();
         }
     }
     ~Lib() {
@@ -149,7 +147,7 @@ std::vector<std::int32_t> model_order(const std::vector<Rec>& recs, int key) {
 // The positions that the driver reads through a key from its start, forward or backward.
 std::vector<std::int32_t> driver_order(rt::KeyFile& f, rt::Key key, bool backward = false) {
     std::vector<std::int32_t> out;
-    f.set(key);
+    EXPECT_EQ(f.set(key).code(), 0);
     for (backward ? f.previous() : f.next(); rt::error_code() == 0; backward ? f.previous() : f.next())
         out.push_back(f.position());
     EXPECT_CODE(rt::ERR_NOT_AVAILABLE);
@@ -173,8 +171,7 @@ std::vector<Rec> fill_random(Lib& lib, int n, unsigned seed) {
             lib.d.TAG = codes[rng() % codes.size()];
             lib.d.TITLE = "t" + std::to_string(i);
         }
-        lib.f.add();
-        EXPECT_CODE(0);
+        EXPECT_EQ(lib.f.add().code(), 0) << err();
         recs.push_back({lib.f.position(), lib.d});
     }
     return recs;
@@ -186,48 +183,37 @@ TEST(KeyFileOpen, ErrorCodesComeFromRealSituations) {
     rt::KeyFile other(kt::DOCS, &d);
 
     other.set_name(lib.dir + "missing.VL1");
-    other.open();
-    EXPECT_CODE(rt::ERR_FILE_NOT_FOUND);
+    EXPECT_EQ(other.open().code(), rt::ERR_FILE_NOT_FOUND) << err();
     other.set_name(lib.dir + "no-folder/x.VL1");
-    other.open();
-    EXPECT_CODE(rt::ERR_PATH_NOT_FOUND);
-    other.create();
-    EXPECT_CODE(rt::ERR_PATH_NOT_FOUND);
+    EXPECT_EQ(other.open().code(), rt::ERR_PATH_NOT_FOUND) << err();
+    EXPECT_EQ(other.create().code(), rt::ERR_PATH_NOT_FOUND) << err();
 
     // Creating over an existing library refuses and leaves it as it was.
-    lib.f.add();
+    EXPECT_EQ(lib.f.add().code(), 0);
     other.set_name(lib.path);
-    other.create();
-    EXPECT_CODE(rt::ERR_ACCESS_DENIED);
+    EXPECT_EQ(other.create().code(), rt::ERR_ACCESS_DENIED) << err();
     EXPECT_EQ(lib.f.records(), 1);
 
-    lib.f.open();
-    EXPECT_CODE(rt::ERR_ALREADY_OPEN);
+    EXPECT_EQ(lib.f.open().code(), rt::ERR_ALREADY_OPEN) << err();
     EXPECT_TRUE(lib.f.is_open());
 
-    other.open(0x22);
-    EXPECT_CODE(rt::ERR_NOT_SUPPORTED);
+    EXPECT_EQ(other.open(0x22).code(), rt::ERR_NOT_SUPPORTED) << err();
     EXPECT_FALSE(other.is_open());
-    other.next();
-    EXPECT_CODE(rt::ERR_NOT_OPEN);
-    other.add();
-    EXPECT_CODE(rt::ERR_NOT_OPEN);
+    EXPECT_EQ(other.next().code(), rt::ERR_NOT_OPEN) << err();
+    EXPECT_EQ(other.add().code(), rt::ERR_NOT_OPEN) << err();
 
     // A text file renamed to .VL1, a SQLite file of something else, a library whose table was altered.
     const std::string text_file = lib.dir + "notes.VL1";
     std::ofstream(text_file) << "Dear diary,\nthis is not a library.\n";
     other.set_name(text_file);
-    other.open();
-    EXPECT_CODE(rt::ERR_INVALID_FILE);
+    EXPECT_EQ(other.open().code(), rt::ERR_INVALID_FILE) << err();
     const std::string foreign = lib.dir + "foreign.VL1";
     Raw(foreign).exec("CREATE TABLE docs(a, b)");
     other.set_name(foreign);
-    other.open();
-    EXPECT_CODE(rt::ERR_INVALID_FILE);
+    EXPECT_EQ(other.open().code(), rt::ERR_INVALID_FILE) << err();
     lib.f.close();
     Raw(lib.path).exec("ALTER TABLE docs ADD COLUMN extra INTEGER");
-    lib.f.open();
-    EXPECT_CODE(rt::ERR_INVALID_FILE);
+    EXPECT_EQ(lib.f.open().code(), rt::ERR_INVALID_FILE) << err();
 
     other.set_name(lib.dir + "missing.VL1");
     EXPECT_EQ(other.send("Bogus=1"), "");
@@ -248,10 +234,8 @@ TEST(KeyFileOpen, KoreanFileName) {
     std::memcpy(name, full.data(), full.size());
     f.bind_name(name, sizeof name);
     EXPECT_EQ(f.name(), full);
-    f.create();
-    EXPECT_CODE(0);
-    f.open();
-    EXPECT_CODE(0);
+    EXPECT_EQ(f.create().code(), 0) << err();
+    EXPECT_EQ(f.open().code(), 0) << err();
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(dir) / std::filesystem::path(u8"내 문서함.VL1")));
 }
 
@@ -269,14 +253,12 @@ TEST(KeyFileFields, TextKeepsItsBytesAndReadsAsUtf8) {
     std::memcpy(lib.d.TAG.data, odd.data(), 8);
     lib.d.FILES[2] = rt::to_cp949(u"끝 파일.doc");
     DOC written = lib.d;
-    lib.f.add();
-    ASSERT_CODE(0);
+    ASSERT_EQ(lib.f.add().code(), 0) << err();
     const std::int32_t pos = lib.f.position();
     lib.f.close();
-    lib.f.open();
+    EXPECT_EQ(lib.f.open().code(), 0);
     lib.f.clear();
-    lib.f.get_at(pos);
-    ASSERT_CODE(0);
+    ASSERT_EQ(lib.f.get_at(pos).code(), 0) << err();
     EXPECT_EQ(std::memcmp(&lib.d, &written, sizeof(DOC)), 0);
     EXPECT_EQ(+lib.d.GROUP, -32768);
     EXPECT_EQ(+lib.d.TIME, -2147483647 - 1);
@@ -293,14 +275,14 @@ TEST(KeyFileFields, TextKeepsItsBytesAndReadsAsUtf8) {
     EXPECT_EQ(raw.one("SELECT code_upper FROM docs"), "MIXED AB  ");
 
     // An array with a slot that does not convert keeps all its bytes.
-    lib.f.open();
+    EXPECT_EQ(lib.f.open().code(), 0);
     lib.f.clear();
     lib.d.FILES[1] = std::string("a\x80"
                                  "b");
     written = lib.d;
-    lib.f.add();
+    EXPECT_EQ(lib.f.add().code(), 0);
     lib.f.clear();
-    lib.f.get_at(lib.f.position());
+    EXPECT_EQ(lib.f.get_at(lib.f.position()).code(), 0);
     EXPECT_EQ(std::memcmp(&lib.d, &written, sizeof(DOC)), 0);
     lib.f.close();
     EXPECT_EQ(raw.one("SELECT typeof(files) FROM docs WHERE pos=2"), "blob");
@@ -340,35 +322,30 @@ TEST(KeyFileKeys, SetFromValueAndGetByValue) {
     // "abc" and "ABC" are the same value to a case-insensitive key: get finds the first of them all.
     lib.f.clear();
     lib.d.CODE = "aBc";
-    lib.f.get(DOC::CODE_KEY);
-    ASSERT_CODE(0);
+    ASSERT_EQ(lib.f.get(DOC::CODE_KEY).code(), 0) << err();
     const auto first = std::find_if(order.begin(), order.end(), [&](std::int32_t p) {
         return rt::upper(rec_at(p).CODE.view()) == rt::upper(std::string_view("ABC       "));
     });
     ASSERT_NE(first, order.end());
     EXPECT_EQ(lib.f.position(), *first);
     lib.d.CODE = "nothing";
-    lib.f.get(DOC::CODE_KEY);
-    EXPECT_CODE(rt::ERR_RECORD_NOT_FOUND);
+    EXPECT_EQ(lib.f.get(DOC::CODE_KEY).code(), rt::ERR_RECORD_NOT_FOUND) << err();
     lib.f.clear();
-    lib.f.get(DOC::CODE_KEY); // a blank value is in no optional key
-    EXPECT_CODE(rt::ERR_RECORD_NOT_FOUND);
+    EXPECT_EQ(lib.f.get(DOC::CODE_KEY).code(), rt::ERR_RECORD_NOT_FOUND) << err(); // a blank value is in no optional key
 
     // From a value: next reads from the first record at or after it, previous from the last at or before it.
     lib.f.clear();
     lib.d.CODE = "ABD";
-    lib.f.set_from(DOC::CODE_KEY);
-    lib.f.next();
-    ASSERT_CODE(0);
+    EXPECT_EQ(lib.f.set_from(DOC::CODE_KEY).code(), 0);
+    ASSERT_EQ(lib.f.next().code(), 0) << err();
     const auto after = std::find_if(order.begin(), order.end(),
                                     [&](std::int32_t p) { return rt::upper(rec_at(p).CODE.view()) >= "ABD       "; });
     ASSERT_NE(after, order.end());
     EXPECT_EQ(lib.f.position(), *after);
     lib.f.clear();
     lib.d.CODE = "abc";
-    lib.f.set_from(DOC::CODE_KEY);
-    lib.f.previous();
-    ASSERT_CODE(0);
+    EXPECT_EQ(lib.f.set_from(DOC::CODE_KEY).code(), 0);
+    ASSERT_EQ(lib.f.previous().code(), 0) << err();
     EXPECT_EQ(lib.f.position(), *(after - 1));
     EXPECT_EQ(rt::upper(lib.d.CODE.view()), "ABC       ");
 
@@ -376,9 +353,9 @@ TEST(KeyFileKeys, SetFromValueAndGetByValue) {
     lib.f.clear();
     lib.d.GROUP = 2;
     lib.d.DATE = 2147483647;
-    lib.f.set_from(DOC::GROUP_KEY);
+    EXPECT_EQ(lib.f.set_from(DOC::GROUP_KEY).code(), 0);
     std::vector<std::int32_t> got;
-    for (lib.f.next(); rt::error_code() == 0 && lib.d.GROUP == 2; lib.f.next())
+    for (rt::Status st = lib.f.next(); st && lib.d.GROUP == 2; st = lib.f.next())
         got.push_back(lib.f.position());
     std::vector<std::int32_t> want;
     for (std::int32_t p : model_order(recs, DOC::GROUP_KEY.index))
@@ -393,20 +370,20 @@ TEST(KeyFileKeys, ScanGoesOnAfterPutsAndDeletesOnTheWay) {
         lib.d.GROUP = static_cast<std::int16_t>(i % 3);
         lib.d.DATE = 100 + i;
         lib.d.VER = i;
-        lib.f.add();
+        EXPECT_EQ(lib.f.add().code(), 0);
     }
     lib.f.clear();
     lib.d.GROUP = 1;
     lib.d.DATE = 2147483647;
-    lib.f.set_from(DOC::GROUP_KEY);
+    EXPECT_EQ(lib.f.set_from(DOC::GROUP_KEY).code(), 0);
     std::vector<std::int32_t> seen;
-    for (lib.f.next(); rt::error_code() == 0 && lib.d.GROUP == 1; lib.f.next()) {
+    for (rt::Status st = lib.f.next(); st && lib.d.GROUP == 1; st = lib.f.next()) {
         seen.push_back(+lib.d.VER);
         if (lib.d.VER % 2) {
-            lib.f.del();
+            EXPECT_EQ(lib.f.del().code(), 0);
         } else {
             lib.d.TITLE = "kept";
-            lib.f.put();
+            EXPECT_EQ(lib.f.put().code(), 0);
         }
         ASSERT_CODE(0);
     }
@@ -417,9 +394,9 @@ TEST(KeyFileKeys, ScanGoesOnAfterPutsAndDeletesOnTheWay) {
     lib.f.clear();
     lib.d.GROUP = 1;
     lib.d.DATE = 2147483647;
-    lib.f.set_from(DOC::GROUP_KEY);
+    EXPECT_EQ(lib.f.set_from(DOC::GROUP_KEY).code(), 0);
     int left = 0;
-    for (lib.f.next(); rt::error_code() == 0 && lib.d.GROUP == 1; lib.f.next()) {
+    for (rt::Status st = lib.f.next(); st && lib.d.GROUP == 1; st = lib.f.next()) {
         EXPECT_EQ(+lib.d.VER % 2, 0);
         EXPECT_EQ(lib.d.TITLE.clip(), "kept");
         ++left;
@@ -433,40 +410,34 @@ TEST(KeyFilePositions, StableAcrossAddsAndDeletesAndNeverReused) {
     for (int i = 0; i < 10; ++i) {
         lib.f.clear();
         lib.d.VER = i;
-        lib.f.add();
+        EXPECT_EQ(lib.f.add().code(), 0);
         pos.push_back(lib.f.position());
     }
-    lib.f.get_at(pos[3]);
-    lib.f.del();
-    lib.f.get_at(pos[9]); // the last one too
-    lib.f.del();
-    ASSERT_CODE(0);
-    lib.f.put();
-    EXPECT_CODE(rt::ERR_NOT_AVAILABLE); // no current record after a delete
+    EXPECT_EQ(lib.f.get_at(pos[3]).code(), 0);
+    EXPECT_EQ(lib.f.del().code(), 0);
+    EXPECT_EQ(lib.f.get_at(pos[9]).code(), 0); // the last one too
+    ASSERT_EQ(lib.f.del().code(), 0) << err();
+    EXPECT_EQ(lib.f.put().code(), rt::ERR_NOT_AVAILABLE) << err(); // no current record after a delete
     for (int i = 10; i < 15; ++i) {
         lib.f.clear();
         lib.d.VER = i;
-        lib.f.add();
+        EXPECT_EQ(lib.f.add().code(), 0);
         EXPECT_TRUE(std::find(pos.begin(), pos.end(), lib.f.position()) == pos.end()) << lib.f.position();
     }
     for (int i : {0, 1, 2, 4, 5, 6, 7, 8}) {
-        lib.f.get_at(pos[static_cast<std::size_t>(i)]);
-        EXPECT_CODE(0);
+        EXPECT_EQ(lib.f.get_at(pos[static_cast<std::size_t>(i)]).code(), 0) << err();
         EXPECT_EQ(+lib.d.VER, i);
     }
-    lib.f.get_at(pos[3]);
-    EXPECT_CODE(rt::ERR_RECORD_NOT_FOUND);
+    EXPECT_EQ(lib.f.get_at(pos[3]).code(), rt::ERR_RECORD_NOT_FOUND) << err();
 
     // Past the end: 33, and the way back starts from the last record read.
-    lib.f.set(DOC::FLAG_KEY);
+    EXPECT_EQ(lib.f.set(DOC::FLAG_KEY).code(), 0);
     std::int32_t last = 0;
-    for (lib.f.next(); rt::error_code() == 0; lib.f.next())
+    for (rt::Status st = lib.f.next(); st; st = lib.f.next())
         last = lib.d.VER;
     EXPECT_CODE(rt::ERR_NOT_AVAILABLE);
-    lib.f.next();
-    EXPECT_CODE(rt::ERR_NOT_AVAILABLE);
-    lib.f.previous();
-    EXPECT_CODE(0);
+    EXPECT_EQ(lib.f.next().code(), rt::ERR_NOT_AVAILABLE) << err();
+    EXPECT_EQ(lib.f.previous().code(), 0) << err();
     EXPECT_EQ(+lib.d.VER, 13);
     EXPECT_EQ(last, 14);
 }
@@ -482,46 +453,42 @@ TEST(KeyFileBlobs, LargeFieldsRoundTripByteForByte) {
     lib.d.DATE = 5;
     lib.f.set_blob(DOC::BODY, body);
     lib.f.set_blob(DOC::OBJ, object);
-    lib.f.add();
-    ASSERT_CODE(0);
+    ASSERT_EQ(lib.f.add().code(), 0) << err();
     const std::int32_t pos = lib.f.position();
     lib.f.close();
-    lib.f.open();
-    lib.f.set(DOC::DATE_KEY);
-    lib.f.next();
-    ASSERT_CODE(0);
+    EXPECT_EQ(lib.f.open().code(), 0);
+    EXPECT_EQ(lib.f.set(DOC::DATE_KEY).code(), 0);
+    ASSERT_EQ(lib.f.next().code(), 0) << err();
     EXPECT_EQ(lib.f.blob_size(DOC::BODY), body.size());
     EXPECT_TRUE(lib.f.blob(DOC::BODY) == body);
     EXPECT_TRUE(lib.f.blob(DOC::OBJ) == object);
 
     // A small change leaves the large fields alone; emptying one removes it from the file.
-    lib.f.get_at(pos);
+    EXPECT_EQ(lib.f.get_at(pos).code(), 0);
     lib.d.TITLE = "renamed";
-    lib.f.put();
-    ASSERT_CODE(0);
-    lib.f.get_at(pos);
+    ASSERT_EQ(lib.f.put().code(), 0) << err();
+    EXPECT_EQ(lib.f.get_at(pos).code(), 0);
     EXPECT_TRUE(lib.f.blob(DOC::BODY) == body);
     lib.f.set_blob(DOC::OBJ, "");
-    lib.f.put();
-    lib.f.get_at(pos);
+    EXPECT_EQ(lib.f.put().code(), 0);
+    EXPECT_EQ(lib.f.get_at(pos).code(), 0);
     EXPECT_EQ(lib.f.blob_size(DOC::OBJ), 0u);
     EXPECT_EQ(lib.f.blob(DOC::OBJ), "");
 
     // The buffer holds the large fields: adding a read record copies them; a cleared buffer has none.
-    lib.f.add();
+    EXPECT_EQ(lib.f.add().code(), 0);
     const std::int32_t copy = lib.f.position();
     lib.f.clear();
-    lib.f.add();
+    EXPECT_EQ(lib.f.add().code(), 0);
     const std::int32_t empty = lib.f.position();
-    lib.f.get_at(copy);
+    EXPECT_EQ(lib.f.get_at(copy).code(), 0);
     EXPECT_TRUE(lib.f.blob(DOC::BODY) == body);
-    lib.f.get_at(empty);
+    EXPECT_EQ(lib.f.get_at(empty).code(), 0);
     EXPECT_EQ(lib.f.blob(DOC::BODY), "");
-    lib.f.get_at(copy);
-    lib.f.del();
-    lib.f.get_at(pos);
-    lib.f.del();
-    ASSERT_CODE(0);
+    EXPECT_EQ(lib.f.get_at(copy).code(), 0);
+    EXPECT_EQ(lib.f.del().code(), 0);
+    EXPECT_EQ(lib.f.get_at(pos).code(), 0);
+    ASSERT_EQ(lib.f.del().code(), 0) << err();
     lib.f.close();
     EXPECT_EQ(Raw(lib.path).one("SELECT count(*) FROM docs_body"), "0");
 }
@@ -538,22 +505,17 @@ TEST(KeyFileDamage, DamagedKeysGive46UntilBuilt) {
 
     // An index dropped by another program.
     Raw(lib.path).exec("DROP INDEX docs_tag_key");
-    lib.f.open();
-    EXPECT_CODE(rt::ERR_KEYS_DAMAGED);
+    EXPECT_EQ(lib.f.open().code(), rt::ERR_KEYS_DAMAGED) << err();
     EXPECT_FALSE(lib.f.is_open());
-    lib.f.build();
-    ASSERT_CODE(0);
-    lib.f.open();
-    ASSERT_CODE(0);
+    ASSERT_EQ(lib.f.build().code(), 0) << err();
+    ASSERT_EQ(lib.f.open().code(), 0) << err();
     EXPECT_EQ(driver_order(lib.f, DOC::TAG_KEY), model_order(recs, DOC::TAG_KEY.index));
     lib.f.close();
 
     // An index that lost entries.
     Raw(lib.path).exec("UPDATE docs_keys SET entries=entries-1 WHERE key='DATE_KEY'");
-    lib.f.open();
-    EXPECT_CODE(rt::ERR_KEYS_DAMAGED);
-    lib.f.build();
-    ASSERT_CODE(0);
+    EXPECT_EQ(lib.f.open().code(), rt::ERR_KEYS_DAMAGED) << err();
+    ASSERT_EQ(lib.f.build().code(), 0) << err();
 
     // A page of an index overwritten with garbage.
     const int root = rootpage(lib.path, "docs_code_key");
@@ -564,21 +526,80 @@ TEST(KeyFileDamage, DamagedKeysGive46UntilBuilt) {
         const std::string junk(4096, '\xA5');
         file.write(junk.data(), static_cast<std::streamsize>(junk.size()));
     }
-    lib.f.open();
-    EXPECT_CODE(rt::ERR_KEYS_DAMAGED);
-    lib.f.build();
-    ASSERT_CODE(0);
-    lib.f.open();
-    ASSERT_CODE(0);
+    EXPECT_EQ(lib.f.open().code(), rt::ERR_KEYS_DAMAGED) << err();
+    ASSERT_EQ(lib.f.build().code(), 0) << err();
+    ASSERT_EQ(lib.f.open().code(), 0) << err();
     EXPECT_EQ(lib.f.records(), 2000);
     EXPECT_EQ(driver_order(lib.f, DOC::CODE_KEY), model_order(recs, DOC::CODE_KEY.index));
     for (const Rec& r : recs) {
-        lib.f.get_at(r.pos);
-        ASSERT_CODE(0);
+        ASSERT_EQ(lib.f.get_at(r.pos).code(), 0) << err();
         ASSERT_EQ(std::memcmp(&lib.d, &r.d, sizeof(DOC)), 0) << r.pos;
     }
     lib.f.close();
     EXPECT_EQ(Raw(lib.path).one("PRAGMA integrity_check"), "ok");
+}
+
+// Position and title of every record, read through the key that holds them all.
+std::string contents(rt::KeyFile& f, const DOC& d) {
+    std::string out;
+    rt::Status st = f.set(DOC::FLAG_KEY);
+    for (st = st ? f.next() : st; st; st = f.next())
+        out += std::to_string(f.position()) + ":" + d.TITLE.clip() + " ";
+    EXPECT_TRUE(st.end()) << err();
+    return out;
+}
+
+TEST(KeyFileTransactions, SeveralWritesLandTogetherOrNotAtAll) {
+    Lib lib("txn");
+    fill_random(lib, 30, 9);
+    DOC d;
+    rt::KeyFile other(kt::DOCS, &d);
+    other.set_name(lib.path);
+    other.send("Recover=0");
+    ASSERT_EQ(other.open().code(), 0) << err();
+    const std::string before = contents(other, d);
+    std::string written;
+    for (const bool commit : {false, true}) {
+        SCOPED_TRACE(commit ? "commit" : "rollback");
+        rt::Transaction t(lib.f);
+        ASSERT_EQ(t.status().code(), 0) << err();
+        EXPECT_EQ(lib.f.begin().code(), rt::ERR_NOT_SUPPORTED) << "one transaction at a time";
+        EXPECT_EQ(lib.f.build().code(), rt::ERR_NOT_SUPPORTED);
+        // Writes while scanning the same instance: the scan sees them and goes on.
+        rt::Status st = lib.f.set(DOC::FLAG_KEY);
+        std::int32_t gone = 0;
+        for (st = st ? lib.f.next() : st; st; st = lib.f.next()) {
+            if (!gone) {
+                gone = lib.f.position();
+                ASSERT_EQ(lib.f.del().code(), 0) << err();
+                continue;
+            }
+            lib.d.TITLE = "new " + lib.d.TITLE.clip();
+            ASSERT_EQ(lib.f.put().code(), 0) << err();
+        }
+        EXPECT_TRUE(st.end()) << err();
+        lib.f.clear();
+        lib.d.TITLE = "added";
+        ASSERT_EQ(lib.f.add().code(), 0) << err();
+        // An operation that fails ends nothing: the transaction goes on.
+        ASSERT_EQ(lib.f.get_at(gone).code(), rt::ERR_RECORD_NOT_FOUND);
+        ASSERT_EQ(lib.f.del().code(), 0) << err();
+        EXPECT_EQ(lib.f.put().code(), rt::ERR_NOT_AVAILABLE);
+        lib.f.clear();
+        lib.d.TITLE = "added after";
+        ASSERT_EQ(lib.f.add().code(), 0) << err();
+        written = contents(lib.f, lib.d);
+        EXPECT_NE(written, before);
+        // Another instance reads the file as it was and cannot write until the transaction ends.
+        EXPECT_EQ(contents(other, d), before);
+        other.clear();
+        EXPECT_EQ(other.add().code(), rt::ERR_LOCKED) << err();
+        EXPECT_TRUE(lib.f.in_transaction());
+        if (commit) EXPECT_EQ(t.commit().code(), 0) << err();
+    }
+    EXPECT_FALSE(lib.f.in_transaction());
+    EXPECT_EQ(contents(other, d), written);
+    EXPECT_EQ(lib.f.records(), 30 - 1 + 1);
 }
 
 TEST(KeyFileLocks, LockedFileGives32UntilRecoverOutlastsTheLock) {
@@ -586,13 +607,11 @@ TEST(KeyFileLocks, LockedFileGives32UntilRecoverOutlastsTheLock) {
     const std::string ready = lib.dir + "ready";
     kt::Process child = kt::spawn("keyfile_child", {"lock", lib.path, ready, "3000"});
     ASSERT_TRUE(kt::wait_for_file(ready, 30000)) << "the child did not take the lock";
-    lib.f.open();
-    EXPECT_CODE(rt::ERR_LOCKED);
+    EXPECT_EQ(lib.f.open().code(), rt::ERR_LOCKED) << err();
     EXPECT_FALSE(lib.f.is_open());
     EXPECT_EQ(lib.f.send("Recover=20"), "20");
     const auto start = std::chrono::steady_clock::now();
-    lib.f.open();
-    EXPECT_CODE(0);
+    EXPECT_EQ(lib.f.open().code(), 0) << err();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
     EXPECT_EQ(kt::wait(child), 0);
 }
@@ -600,20 +619,16 @@ TEST(KeyFileLocks, LockedFileGives32UntilRecoverOutlastsTheLock) {
 TEST(KeyFileLocks, APausedScanDoesNotKeepOthersFromWriting) {
     Lib lib("paused");
     fill_random(lib, 100, 5);
-    lib.f.set(DOC::FLAG_KEY);
-    lib.f.next();
-    ASSERT_CODE(0);
+    EXPECT_EQ(lib.f.set(DOC::FLAG_KEY).code(), 0);
+    ASSERT_EQ(lib.f.next().code(), 0) << err();
     DOC d;
     rt::KeyFile other(kt::DOCS, &d);
     other.set_name(lib.path);
     other.send("Recover=0");
-    other.open();
-    ASSERT_CODE(0);
+    ASSERT_EQ(other.open().code(), 0) << err();
     other.clear();
-    other.add();
-    EXPECT_CODE(0);
-    lib.f.next();
-    EXPECT_CODE(0);
+    EXPECT_EQ(other.add().code(), 0) << err();
+    EXPECT_EQ(lib.f.next().code(), 0) << err();
 }
 
 } // namespace

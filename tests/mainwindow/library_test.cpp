@@ -20,15 +20,15 @@ TEST(Library, AnotherLibraryRebuildsTheTreeAndShowsTheBanner) {
         lib.document({.node = 1, .subj = "in A"});
         lib.close();
         OINI.DB = other;
-        OFFICE.create();
-        OFFICE.open();
+        EXPECT_EQ(OFFICE.create().code(), 0);
+        EXPECT_EQ(OFFICE.open().code(), 0);
         OFFICE.clear();
-        OFFICE.add();
+        EXPECT_EQ(OFFICE.add().code(), 0);
         OFC.TREE = 1;
         OFC.SORT = 1;
         OFC.LEVEL = 1;
         OFC.SUBJ = u"다른 분류";
-        OFFICE.add();
+        EXPECT_EQ(OFFICE.add().code(), 0);
         OFFICE.close();
     }
     uitest::ScriptDriver d;

@@ -131,12 +131,12 @@ TEST(List, SavedDocumentsAreAddedAndRemovedInPlace) {
             OFC.NODE = 2;
             OFC.DATE = static_cast<std::int32_t>(rt::today());
             OFC.SUBJ = "new " + std::to_string(calls);
-            OFFICE.add();
+            EXPECT_EQ(OFFICE.add().code(), 0);
         } else if (ACTION == 3) {
             // To the trash.
             OFC.SORT = OFC.NODE;
             OFC.NODE = TRASH;
-            OFFICE.put();
+            EXPECT_EQ(OFFICE.put().code(), 0);
         }
         ACTION = 0;
     });

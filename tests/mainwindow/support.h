@@ -28,18 +28,17 @@ class Library {
 public:
     Library() {
         OINI.DB = "myOFFICE.VL1";
-        OFFICE.create();
-        OFFICE.open();
-        EXPECT_EQ(rt::error_code(), 0) << rt::error_text();
+        EXPECT_EQ(OFFICE.create().code(), 0);
+        EXPECT_EQ(OFFICE.open().code(), 0) << rt::error_text();
         OFFICE.clear();
-        OFFICE.add(); // the blank placeholder: with it and a document nothing is added at the start
+        EXPECT_EQ(OFFICE.add().code(), 0); // the blank placeholder: with it and a document nothing is added at the start
     }
     ~Library() { OFFICE.close(); }
     // Closes the file for the program; what it holds is read back with reopen().
     void close() { OFFICE.close(); }
     void reopen() {
         OINI.DB = "myOFFICE.VL1";
-        OFFICE.open();
+        EXPECT_EQ(OFFICE.open().code(), 0);
     }
 
     std::int32_t category(std::int16_t number, std::int16_t sort, std::u16string_view name, bool trashed = false) {
@@ -78,14 +77,12 @@ public:
     }
     // The record at a position, into OFC.
     void get(std::int32_t pos) {
-        OFFICE.get_at(pos);
-        EXPECT_EQ(rt::error_code(), 0) << rt::error_text();
+        EXPECT_EQ(OFFICE.get_at(pos).code(), 0) << rt::error_text();
     }
 
 private:
     std::int32_t add() {
-        OFFICE.add();
-        EXPECT_EQ(rt::error_code(), 0) << rt::error_text();
+        EXPECT_EQ(OFFICE.add().code(), 0) << rt::error_text();
         return OFFICE.position();
     }
 };

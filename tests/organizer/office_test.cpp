@@ -27,10 +27,8 @@ struct Library {
     std::string dir = kt::temp_folder("office");
     Library() {
         OINI.DB = dir + "myOFFICE.VL1";
-        OFFICE.create();
-        EXPECT_EQ(rt::error_code(), 0) << err();
-        OFFICE.open();
-        EXPECT_EQ(rt::error_code(), 0) << err();
+        EXPECT_EQ(OFFICE.create().code(), 0) << err();
+        EXPECT_EQ(OFFICE.open().code(), 0) << err();
     }
     ~Library() {
         OFFICE.close();
@@ -45,8 +43,7 @@ std::int32_t add_category(std::int16_t tree, std::int16_t sort, std::u16string_v
     OFC.SORT = sort;
     OFC.LEVEL = 1;
     OFC.SUBJ = name;
-    OFFICE.add();
-    EXPECT_EQ(rt::error_code(), 0) << err();
+    EXPECT_EQ(OFFICE.add().code(), 0) << err();
     return OFFICE.position();
 }
 
@@ -58,15 +55,14 @@ std::int32_t add_document(std::int16_t node, std::int32_t date, std::int32_t tim
     OFC.CDATE = date;
     OFC.INDEX = index;
     OFC.SUBJ = "doc " + std::to_string(date) + "/" + std::to_string(time);
-    OFFICE.add();
-    EXPECT_EQ(rt::error_code(), 0) << err();
+    EXPECT_EQ(OFFICE.add().code(), 0) << err();
     return OFFICE.position();
 }
 
 std::vector<std::int32_t> read_key(rt::Key key) {
     std::vector<std::int32_t> out;
-    OFFICE.set(key);
-    for (OFFICE.next(); rt::error_code() == 0; OFFICE.next())
+    EXPECT_EQ(OFFICE.set(key).code(), 0);
+    for (rt::Status st = OFFICE.next(); st; st = OFFICE.next())
         out.push_back(OFFICE.position());
     EXPECT_EQ(rt::error_code(), rt::ERR_NOT_AVAILABLE) << err();
     return out;
@@ -77,7 +73,7 @@ using Positions = std::vector<std::int32_t>;
 TEST(Office, EachKeyHoldsItsRecordsInItsOrder) {
     Library lib;
     OFFICE.clear();
-    OFFICE.add(); // the blank placeholder a new library gets
+    EXPECT_EQ(OFFICE.add().code(), 0); // the blank placeholder a new library gets
     const std::int32_t blank = OFFICE.position();
     const std::int32_t cat2 = add_category(2, 1, u"둘째");
     const std::int32_t cat1 = add_category(1, 2, u"첫째");
@@ -104,16 +100,15 @@ TEST(Office, EachKeyHoldsItsRecordsInItsOrder) {
     OFFICE.clear();
     OFC.NODE = 1;
     OFC.DATE = 2147483647;
-    OFFICE.set_from(OFC.NODE_KEY);
+    EXPECT_EQ(OFFICE.set_from(OFC.NODE_KEY).code(), 0);
     Positions got;
-    for (OFFICE.next(); rt::error_code() == 0 && OFC.NODE == 1; OFFICE.next())
+    for (rt::Status st = OFFICE.next(); st && OFC.NODE == 1; st = OFFICE.next())
         got.push_back(OFFICE.position());
     EXPECT_EQ(got, (Positions{new1, old1}));
 
     // The highest category number is the last entry of TREE_KEY.
-    OFFICE.set(OFC.TREE_KEY);
-    OFFICE.previous();
-    EXPECT_EQ(rt::error_code(), 0) << err();
+    EXPECT_EQ(OFFICE.set(OFC.TREE_KEY).code(), 0);
+    EXPECT_EQ(OFFICE.previous().code(), 0) << err();
     EXPECT_EQ(+OFC.TREE, 2);
     EXPECT_EQ(OFC.SUBJ.clip(), rt::to_cp949(u"둘째"));
 }
@@ -135,13 +130,12 @@ TEST(Office, LargeFieldsAndTheFullRecordSurviveReopening) {
     OFFICE.set_blob(OFC.OBJECT, object);
     OFC.SIZE = static_cast<std::int32_t>(object.size());
     const OFC_RECORD written = OFC;
-    OFFICE.add();
+    EXPECT_EQ(OFFICE.add().code(), 0);
     const std::int32_t pos = OFFICE.position();
     OFFICE.close();
-    OFFICE.open();
+    EXPECT_EQ(OFFICE.open().code(), 0);
     OFFICE.clear();
-    OFFICE.get_at(pos);
-    ASSERT_EQ(rt::error_code(), 0) << err();
+    ASSERT_EQ(OFFICE.get_at(pos).code(), 0) << err();
     EXPECT_EQ(std::memcmp(&OFC, &written, sizeof OFC), 0);
     EXPECT_TRUE(OFFICE.blob(OFC.NOTE) == rtf);
     EXPECT_TRUE(OFFICE.blob(OFC.OBJECT) == object);
@@ -152,15 +146,14 @@ TEST(Office, FileNameComesFromOiniDbAtEachOpen) {
     add_document(0, 5, 5);
     OFFICE.close();
     OINI.DB = lib.dir + "other.VL1";
-    OFFICE.open();
-    EXPECT_EQ(rt::error_code(), rt::ERR_FILE_NOT_FOUND) << err();
+    EXPECT_EQ(OFFICE.open().code(), rt::ERR_FILE_NOT_FOUND) << err();
     EXPECT_EQ(OFFICE.name(), lib.dir + "other.VL1");
-    OFFICE.create();
-    OFFICE.open();
+    EXPECT_EQ(OFFICE.create().code(), 0);
+    EXPECT_EQ(OFFICE.open().code(), 0);
     EXPECT_EQ(OFFICE.records(), 0);
     OFFICE.close();
     OINI.DB = lib.dir + "myOFFICE.VL1";
-    OFFICE.open();
+    EXPECT_EQ(OFFICE.open().code(), 0);
     EXPECT_EQ(OFFICE.records(), 1);
 }
 
@@ -173,7 +166,7 @@ TEST(Office, EachThreadHasItsOwnInstanceAndResponse) {
     std::thread([&] {
         open_there = OFFICE.is_open();
         response_there = GLOBALRESPONSE;
-        OFFICE.open();
+        EXPECT_EQ(OFFICE.open().code(), 0);
         records_there = OFFICE.records();
         OFFICE.close();
     }).join();

@@ -111,7 +111,7 @@ TEST(CheckOpen, DamagedKeysAreRebuiltOnYesAndEndTheProgramOnNo) {
         OFFICE.clear();
         OFC.DATE = 80000;
         OFC.SUBJ = "one";
-        OFFICE.add();
+        EXPECT_EQ(OFFICE.add().code(), 0);
         OFFICE.close();
     }
     const std::string path = utf8_path(dir.file(L"keys.VL1"));
@@ -132,9 +132,8 @@ TEST(CheckOpen, DamagedKeysAreRebuiltOnYesAndEndTheProgramOnNo) {
         EXPECT_EQ(open_library(d, 1), "");
         EXPECT_EQ(d.messages.size(), 1u);
         ASSERT_TRUE(OFFICE.is_open());
-        OFFICE.set(OFC_RECORD::DATE_KEY);
-        OFFICE.next();
-        EXPECT_EQ(rt::error_code(), 0);
+        EXPECT_EQ(OFFICE.set(OFC_RECORD::DATE_KEY).code(), 0);
+        EXPECT_EQ(OFFICE.next().code(), 0);
         EXPECT_EQ(OFC.SUBJ.clip(), "one");
         OFFICE.close();
     }

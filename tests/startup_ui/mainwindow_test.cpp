@@ -47,11 +47,10 @@ struct LibraryContents {
 LibraryContents contents(const std::string& path) {
     LibraryContents c;
     OINI.DB = path;
-    OFFICE.open();
-    EXPECT_EQ(rt::error_code(), 0) << rt::error_text();
+    EXPECT_EQ(OFFICE.open().code(), 0) << rt::error_text();
     c.records = OFFICE.records();
-    OFFICE.set(OFC_RECORD::DATE_KEY);
-    for (OFFICE.next(); rt::error_code() == 0; OFFICE.next()) c.by_date.push_back(OFC.SUBJ.clip());
+    EXPECT_EQ(OFFICE.set(OFC_RECORD::DATE_KEY).code(), 0);
+    for (rt::Status st = OFFICE.next(); st; st = OFFICE.next()) c.by_date.push_back(OFC.SUBJ.clip());
     OFFICE.close();
     return c;
 }

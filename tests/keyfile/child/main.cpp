@@ -47,14 +47,13 @@ int write_forever(const char* name, const char* log_name, unsigned seed) {
     kt::DOC d;
     rt::KeyFile file(kt::DOCS, &d);
     file.set_name(name);
-    file.open();
-    if (rt::error_code()) {
+    if (!file.open()) {
         std::fprintf(stderr, "open: %ld %s\n", rt::error_code(), rt::driver_error_text().c_str());
         return 2;
     }
     std::vector<std::int32_t> positions;
-    file.set(kt::DOC::FLAG_KEY);
-    for (file.next(); rt::error_code() == 0; file.next())
+    if (!file.set(kt::DOC::FLAG_KEY)) return 2;
+    for (rt::Status st = file.next(); st; st = file.next())
         positions.push_back(file.position());
     FILE* log = std::fopen(log_name, "ab");
     if (!log) return 3;
@@ -64,16 +63,13 @@ int write_forever(const char* name, const char* log_name, unsigned seed) {
         if (positions.size() < 50 && rng() % 3 == 0) {
             file.clear();
             fill(file, d, static_cast<std::int32_t>(rng() % 1000000), 1, len);
-            file.add();
-            if (rt::error_code()) return 4;
+            if (!file.add()) return 4;
             positions.push_back(file.position());
             std::fprintf(log, "%ld 1\n", static_cast<long>(file.position()));
         } else if (!positions.empty()) {
-            file.get_at(positions[rng() % positions.size()]);
-            if (rt::error_code()) return 5;
+            if (!file.get_at(positions[rng() % positions.size()])) return 5;
             fill(file, d, d.TIME, d.VER + 1, len);
-            file.put();
-            if (rt::error_code()) return 6;
+            if (!file.put()) return 6;
             std::fprintf(log, "%ld %ld\n", static_cast<long>(file.position()), static_cast<long>(d.VER));
         }
         std::fflush(log);

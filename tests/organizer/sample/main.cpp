@@ -41,8 +41,7 @@ void add(std::int16_t tree, std::int16_t sort, std::int16_t node, std::int32_t d
         OFC.AFILE[9] = "last.txt";
         OFFICE.set_blob(OFC.NOTE, "{\\rtf1 " + subj + "}");
     }
-    OFFICE.add();
-    if (rt::error_code()) {
+    if (!OFFICE.add()) {
         std::fprintf(stderr, "add: %ld %s\n", rt::error_code(), rt::driver_error_text().c_str());
         std::exit(1);
     }
@@ -57,9 +56,7 @@ int main(int argc, char** argv) {
     std::filesystem::remove(dir / "sample.VL1");
     main_module_start();
     OINI.DB = (dir / "sample.VL1").string();
-    OFFICE.create();
-    OFFICE.open();
-    if (rt::error_code()) return 3;
+    if (!OFFICE.create() || !OFFICE.open()) return 3;
     add(0, 0, 0, 0, 0, "", ""); // the blank record
     add(2, 1, 0, 0, 0, "", rt::to_cp949(u"업무"));
     add(1, 10001, 0, 0, 0, "", rt::to_cp949(u"개인"));
@@ -72,10 +69,9 @@ int main(int argc, char** argv) {
     add(0, 10002, 2, 70000, 5, "zz", "category in the trash");
 
     std::ofstream out(dir / "sample-driver.txt", std::ios::binary);
-    OFFICE.set(OFC.DNO_KEY); // empty key: the records come by position below
+    if (!OFFICE.set(OFC.DNO_KEY)) return 4; // empty key: the records come by position below
     for (std::int32_t pos = 1; pos <= 10; ++pos) {
-        OFFICE.get_at(pos);
-        if (rt::error_code()) return 4;
+        if (!OFFICE.get_at(pos)) return 4;
         out << "record " << pos << " " << OFC.TREE << " " << OFC.SORT << " " << OFC.LEVEL << " " << OFC.DNO << " "
             << OFC.NODE << " " << OFC.USER << " " << OFC.DATE << " " << OFC.TIME << " " << OFC.CDATE << " " << OFC.SIZE
             << " " << hex(OFC.INDEX.clip()) << " " << hex(OFC.EXT.clip()) << " " << hex(OFC.SUBJ.clip()) << " "
@@ -92,8 +88,8 @@ int main(int argc, char** argv) {
                 {"INDEX_KEY", OFC.INDEX_KEY}};
     for (const auto& k : keys) {
         out << "key " << k.name;
-        OFFICE.set(k.key);
-        for (OFFICE.next(); rt::error_code() == 0; OFFICE.next())
+        if (!OFFICE.set(k.key)) return 5;
+        for (rt::Status st = OFFICE.next(); st; st = OFFICE.next())
             out << " " << OFFICE.position();
         out << "\n";
     }
