@@ -77,8 +77,7 @@ void UPDATEOFFICE::ADD_OFFICE() {
     OFC.TIME = rt::clock();
     OFC.CDATE = OFC.DATE;
     FILEPROCESS();
-    OFFICE.add();
-    if (rt::error_code() != 0) {
+    if (!OFFICE.add()) {
         // Not stored: the form stays open, and the main window adds no row for it.
         rt::stop(rt::error_text());
         return;
@@ -113,8 +112,7 @@ void UPDATEOFFICE::PUT_OFFICE() {
             if (!is_own_folder_name(name) || (!rt::folder_exists(folder) && !rt::make_folder(folder).ok())) {
                 rt::message(k(u"폴더: [") + name + k(u"] 를 만들 수 없습니다. 문서분류 변경을 취소하고 저장합니다"));
                 OFC.NODE = PRENODE;
-                OFFICE.put();
-                if (rt::error_code() != 0) rt::stop(rt::error_text());
+                if (!OFFICE.put()) rt::stop(rt::error_text());
                 select_category(PRENODE);
                 return;
             }
@@ -134,8 +132,7 @@ void UPDATEOFFICE::PUT_OFFICE() {
             }
         }
     }
-    OFFICE.put();
-    if (rt::error_code() != 0) {
+    if (!OFFICE.put()) {
         rt::stop(rt::error_text());
         return;
     }
@@ -240,8 +237,7 @@ void UPDATEOFFICE::DELETE_OFFICE() {
         const std::optional<std::string> folder = folder_of(OFC.SORT);
         for (std::size_t i = 1; i <= std::min<std::size_t>(Q1.records(), 10); ++i)
             if (folder && !Q1.row(i).AFILE.blank()) remove_linked(*folder, Q1.row(i).AFILE.view());
-        OFFICE.del();
-        if (rt::error_code() != 0) {
+        if (!OFFICE.del()) {
             rt::message(k(u"휴지통에서 삭제 에러:") + rt::error_text());
             return;
         }
@@ -254,8 +250,7 @@ void UPDATEOFFICE::DELETE_OFFICE() {
     OFC.TIME = rt::clock();
     OFC.SORT = OFC.NODE;
     OFC.NODE = TRASH;
-    OFFICE.put();
-    if (rt::error_code() != 0) {
+    if (!OFFICE.put()) {
         const std::string text = rt::error_text();
         OFC = before;
         rt::message(k(u"휴지통 이동 에러:") + text);

@@ -88,7 +88,7 @@ TEST(Store, AChangedDocumentRenamesRemovesAndMovesItsStoredFiles) {
     add_document({.node = 0, .subj = "newer"});
     OFFICE.clear();
     add_document({.node = 1, .subj = "x", .index = "I", .links = {"a.txt", "b.txt", "c.txt"}});
-    OFFICE.get_at(OFFICE.position());
+    EXPECT_EQ(OFFICE.get_at(OFFICE.position()).code(), 0);
     OFC.DATE = 79990; // older than "newer": the second row of the edit-date view
     (void)OFFICE.put();
     lib.close();
@@ -266,7 +266,7 @@ TEST(Store, TrashKeepsTheFilesAndDeletingForGoodRemovesThem) {
                        press(CHANGE_FORM, static_cast<int>(F::CANCEL)),
                        {MAIN,
                         [&](rt::Window& w) {
-                            OFFICE.get_at(t);
+                            EXPECT_EQ(OFFICE.get_at(t).code(), 0);
                             EXPECT_EQ(OFC.SUBJ.clip(), "t");
                             EXPECT_EQ(OFC.NODE, 1);
                             EXPECT_EQ(OFC.AFILE[0].clip(), "t.txt");

@@ -45,15 +45,13 @@ inline std::int32_t add_document(const Document& d) {
     }
     OFFICE.set_blob(OFC_RECORD::NOTE, d.note);
     OFFICE.set_blob(OFC_RECORD::OBJECT, d.object);
-    OFFICE.add();
-    EXPECT_EQ(rt::error_code(), 0) << rt::error_text();
+    EXPECT_EQ(OFFICE.add().code(), 0) << rt::error_text();
     return OFFICE.position();
 }
 
 // The link slots of the record at a position, up to the last non-blank one, as "name/remark".
 inline Rows links_of(std::int32_t pos) {
-    OFFICE.get_at(pos);
-    EXPECT_EQ(rt::error_code(), 0) << rt::error_text();
+    EXPECT_EQ(OFFICE.get_at(pos).code(), 0) << rt::error_text();
     Rows out;
     std::size_t last = 0;
     for (std::size_t i = 0; i < 10; ++i)
@@ -149,8 +147,8 @@ namespace docform_test {
 
 // The position of the first document with this title (0 when none), read through the edit-date key.
 inline std::int32_t find_document(std::string_view subj) {
-    OFFICE.set(OFC_RECORD::DATE_KEY);
-    for (OFFICE.next(); rt::error_code() == 0; OFFICE.next())
+    EXPECT_EQ(OFFICE.set(OFC_RECORD::DATE_KEY).code(), 0);
+    for (rt::Status st = OFFICE.next(); st; st = OFFICE.next())
         if (OFC.SUBJ == subj) return OFFICE.position();
     return 0;
 }
