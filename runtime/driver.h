@@ -49,6 +49,12 @@ public:
     virtual bool file_open(std::string_view /*title*/, std::string& /*path*/, std::string_view /*filter*/) {
         return false;
     }
+    // Answers the save-as dialog, as file_open.
+    virtual bool file_save(std::string_view /*title*/, std::string& /*path*/, std::string_view /*filter*/) {
+        return false;
+    }
+    // Answers the print dialog: true with the printer's name set, false for a cancelled dialog.
+    virtual bool printer(std::string& /*name*/) { return false; }
     // Called by accept() whenever the window has no event and no message waiting. The driver may post events,
     // type into entries, pick rows and read what the controls show; when it does nothing, accept() waits a little
     // and asks again.

@@ -377,7 +377,16 @@ void beep() {
         MessageBeep(0xFFFFFFFF);
 }
 
+void beep(Icon sound) {
+    if (the_driver)
+        the_driver->beep();
+    else
+        MessageBeep(sound == Icon::none ? 0xFFFFFFFF : icon_flags(sound));
+}
+
 namespace {
+
+bool file_dialog(bool save, std::string_view title, std::string& path, std::string_view filter);
 
 // A filter's pattern as the dialog takes it: each ';'-separated part, a leading '.' before '*' dropped
 // (".*.VL1" is "*.VL1").
@@ -419,16 +428,27 @@ std::wstring dialog_filter(std::string_view filter, std::string_view fallback_pa
 
 bool file_open(std::string_view title, std::string& path, std::string_view filter) {
     if (the_driver) return the_driver->file_open(title, path, filter);
+    return file_dialog(false, title, path, filter);
+}
+
+bool file_save(std::string_view title, std::string& path, std::string_view filter) {
+    if (the_driver) return the_driver->file_save(title, path, filter);
+    return file_dialog(true, title, path, filter);
+}
+
+namespace {
+
+bool file_dialog(bool save, std::string_view title, std::string& path, std::string_view filter) {
     // The common dialogs library is loaded on first use, so that programs built on the runtime need not link it.
     using OpenFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
     using ErrorFn = DWORD(WINAPI*)();
     static HMODULE dlg = LoadLibraryW(L"comdlg32.dll");
-    auto open =
-        dlg ? reinterpret_cast<OpenFn>(reinterpret_cast<void*>(GetProcAddress(dlg, "GetOpenFileNameW"))) : nullptr;
+    const char* const function = save ? "GetSaveFileNameW" : "GetOpenFileNameW";
+    auto open = dlg ? reinterpret_cast<OpenFn>(reinterpret_cast<void*>(GetProcAddress(dlg, function))) : nullptr;
     auto error =
         dlg ? reinterpret_cast<ErrorFn>(reinterpret_cast<void*>(GetProcAddress(dlg, "CommDlgExtendedError"))) : nullptr;
     if (!open) {
-        report_failure("GetOpenFileNameW", title);
+        report_failure(function, title);
         return false;
     }
     // The starting folder and file name; a name with wildcards is left to the filter.
@@ -452,17 +472,28 @@ bool file_open(std::string_view title, std::string& path, std::string_view filte
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrInitialDir = initial.empty() ? nullptr : initial.c_str();
     ofn.lpstrTitle = caption.empty() ? nullptr : caption.c_str();
-    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                (save ? OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR : OFN_FILEMUSTEXIST);
+    // A name typed without an extension takes the one of the first filter ("*.rtf": "rtf").
+    std::wstring extension;
+    if (const std::vector<std::string> parts = split_bar(filter); parts.size() >= 2) {
+        const std::string first = dialog_pattern(parts[1]);
+        if (first.rfind("*.", 0) == 0 && first.find_first_of("*?;", 2) == std::string::npos)
+            extension = wide(first.substr(2));
+    }
+    if (save && !extension.empty()) ofn.lpstrDefExt = extension.c_str();
     const BOOL ok = open(&ofn);
     rethrow_held();
     if (!ok) {
         const DWORD code = error ? error() : 0;
-        if (code != 0) report_failure("GetOpenFileNameW", start, code);
+        if (code != 0) report_failure(function, start, code);
         return false;
     }
     path = narrow(file.c_str());
     return true;
 }
+
+} // namespace
 
 #endif
 

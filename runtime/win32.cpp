@@ -30,7 +30,7 @@ void report_failure(const char* function, std::string_view argument, DWORD code)
 }
 
 namespace {
-std::exception_ptr held; // raised inside a window procedure, not yet thrown again (main thread only)
+thread_local std::exception_ptr held; // raised inside a window procedure, not yet thrown again
 }
 
 void hold_exception() noexcept {

@@ -24,7 +24,7 @@ const wchar_t window_class[] = L"VelquinWindow";
 const wchar_t image_class[] = L"VelquinImage";
 const wchar_t click_class[] = L"VelquinClickArea";
 
-std::vector<Window*> open_windows; // the modal stack, innermost last; windows live on the main thread only
+thread_local std::vector<Window*> open_windows; // each thread's modal stack, innermost last
 
 // An image control: its picture (GWLP_USERDATA) scaled to the client area.
 LRESULT CALLBACK image_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -160,7 +160,7 @@ Window::Window(WindowDesc desc) : desc_(std::move(desc)) {
     register_classes(&Window::thunk);
     font_ = make_font(desc_.font, desc_.font_size, FW_NORMAL);
     units_ = DialogUnits::of(font_.get());
-    owner_ = top() ? top()->hwnd_ : nullptr;
+    owner_ = desc_.owner ? desc_.owner : top() ? top()->hwnd_ : nullptr;
 
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     if (desc_.resizable) style |= WS_THICKFRAME | WS_MAXIMIZEBOX;
@@ -290,6 +290,13 @@ void Window::create_control(int index) {
         ex = WS_EX_CLIENTEDGE;
         with_text = false;
         break;
+    case Kind::check:
+    case Kind::option:
+    case Kind::radio:
+    case Kind::drop_list:
+    case Kind::rich_text:
+        if (!kind_style(d, cls, style, ex, with_text)) return;
+        break;
     }
     c.hwnd = CreateWindowExW(ex, cls, with_text ? wide(d.text).c_str() : L"", style, units_.x(d.at.x), units_.y(d.at.y),
                              units_.x(d.at.w), units_.y(d.at.h), hwnd_,
@@ -306,6 +313,7 @@ void Window::create_control(int index) {
         if (c.picture->load(d.picture))
             SetWindowLongPtrW(c.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c.picture.get()));
     }
+    kind_created(index);
     if (!d.icon.empty()) set_icon(d.id, d.icon);
     if (!d.tip.empty()) set_tip(d.id, d.tip);
 }
@@ -344,6 +352,7 @@ LRESULT Window::proc(UINT msg, WPARAM wp, LPARAM lp) {
         Control& c = controls_[static_cast<size_t>(i)];
         const int code = HIWORD(wp);
         if (c.handler && c.handler->command(*this, c.desc.id, code)) return 0;
+        if (kind_command(i, code)) return 0;
         if (c.desc.kind == Kind::button) {
             if (code == BN_CLICKED)
                 queue({EventKind::accepted, c.desc.id});
@@ -441,7 +450,7 @@ void Window::post(EventKind kind, Id control, KeyCode k) {
 
 void Window::open() {
     if (opened_ || !hwnd_) return;
-    if (owner_) EnableWindow(owner_, FALSE);
+    if (owner_ && !desc_.owner) EnableWindow(owner_, FALSE);
     open_windows.push_back(this);
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
@@ -556,7 +565,7 @@ void Window::end_loop() {
     events_.clear();
     if (hwnd_) KillTimer(hwnd_, timer_id);
     open_windows.erase(std::remove(open_windows.begin(), open_windows.end(), this), open_windows.end());
-    if (owner_) EnableWindow(owner_, TRUE);
+    if (owner_ && !desc_.owner) EnableWindow(owner_, TRUE);
     if (opened_ && hwnd_) {
         const bool active = GetActiveWindow() == hwnd_;
         ShowWindow(hwnd_, SW_HIDE);
@@ -692,44 +701,6 @@ int Window::sheet_under(int index) const {
     return -1;
 }
 
-// Labels, group boxes and buttons on a sheet's page take the page's own background (which a themed sheet draws
-// unlike the window's): a brush of the page as drawn, aligned with the control.
-HBRUSH Window::sheet_brush(HWND control, HDC dc) {
-    const int i = control_of(control);
-    if (i < 0) return nullptr;
-    const Kind kind = controls_[static_cast<size_t>(i)].desc.kind;
-    if (kind != Kind::prompt && kind != Kind::group_box && kind != Kind::button) return nullptr;
-    const int sheet = sheet_under(i);
-    if (sheet < 0) return nullptr;
-    HWND sh = controls_[static_cast<size_t>(sheet)].hwnd;
-    RECT sr{};
-    GetClientRect(sh, &sr);
-    if (sr.right <= 0 || sr.bottom <= 0) return nullptr;
-    if (!sheet_brush_ || sheet_brush_of_ != sh || sheet_brush_size_.cx != sr.right ||
-        sheet_brush_size_.cy != sr.bottom) {
-        HDC sdc = GetDC(sh);
-        HDC mem = CreateCompatibleDC(sdc);
-        HBITMAP bmp = CreateCompatibleBitmap(sdc, sr.right, sr.bottom);
-        HGDIOBJ old = SelectObject(mem, bmp);
-        FillRect(mem, &sr, GetSysColorBrush(COLOR_BTNFACE));
-        SendMessageW(sh, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT | PRF_ERASEBKGND);
-        SelectObject(mem, old);
-        sheet_brush_.reset(CreatePatternBrush(bmp));
-        DeleteObject(bmp);
-        DeleteDC(mem);
-        ReleaseDC(sh, sdc);
-        sheet_brush_of_ = sh;
-        sheet_brush_size_ = {sr.right, sr.bottom};
-    }
-    RECT cr{};
-    GetWindowRect(control, &cr);
-    POINT origin{cr.left, cr.top};
-    ScreenToClient(sh, &origin);
-    SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
-    SetBkMode(dc, TRANSPARENT);
-    return sheet_brush_.get();
-}
-
 bool Window::effective_shown(int index) const {
     for (int depth = 0; index >= 0 && depth < 64; ++depth) {
         const Control& c = controls_[static_cast<size_t>(index)];
@@ -835,7 +806,8 @@ void Window::set_icon(Id control, std::string_view name) {
     if (!c) return;
     const std::string icon_name(name); // name may be the old desc.icon itself
     c->desc.icon = icon_name;
-    if (!c->hwnd || c->desc.kind != Kind::button || (c->desc.flags & flag::transparent)) return;
+    const bool pressable = c->desc.kind == Kind::button || c->desc.kind == Kind::check || c->desc.kind == Kind::radio;
+    if (!c->hwnd || !pressable || (c->desc.flags & flag::transparent)) return;
     RECT r{};
     GetClientRect(c->hwnd, &r);
     UniqueIcon icon = icon_name.empty() ? UniqueIcon() : load_icon(icon_name, r.bottom >= 40 ? 32 : 16);

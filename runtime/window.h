@@ -50,6 +50,11 @@ enum class Kind {
     list,      // a list (report view); its rows come through an attached ControlHandler
     tree,      // a tree list; likewise
     ole,       // an OLE container's site: draws nothing of its own (OleContainer::of gives its object)
+    check,     // a check box; with an icon and no text a push-like toggle button
+    option,    // an option group: framed when it has a text; its radios name it as parent
+    radio,     // a radio of the option group that is its parent; with an icon and no text a push-like button
+    drop_list, // a drop-down list of entries, each with an optional icon (runtime/droplist.h)
+    rich_text, // a rich-text editor (runtime/rtfcontrol.h binds it)
 };
 
 namespace flag {
@@ -79,11 +84,12 @@ struct ControlDesc {
     int parent = 0;        // the group, group box, sheet or tab that holds it; 0: the window itself
     KeyCode key = 0;       // a key that presses the control from anywhere in the window
     std::string picture{}; // image: a picture resource (RCDATA) of the program or a picture file
+    std::string value{};   // radio: the value its option group takes when it is chosen
 };
 
 // A control description with the fields that most descriptions set.
-inline ControlDesc control(Id id, Kind kind, Rect at, std::string text = {}, std::string icon = {},
-                           unsigned flags = 0, Id parent = 0) {
+inline ControlDesc control(Id id, Kind kind, Rect at, std::string text = {}, std::string icon = {}, unsigned flags = 0,
+                           Id parent = 0) {
     ControlDesc d;
     d.id = id.value;
     d.kind = kind;
@@ -103,6 +109,9 @@ struct WindowDesc {
     std::string icon{};                      // as for controls
     bool resizable = false;
     std::vector<ControlDesc> controls{}; // in their documented order: ranges follow it
+    // Set: the window is owned by this window (which may belong to another thread) and leaves it enabled, so
+    // that both stay usable; unset: owned by the window open now, which is disabled until this one closes.
+    HWND owner = nullptr;
 };
 
 enum class EventKind {
@@ -230,6 +239,12 @@ public:
     void type(Id control, std::string_view cp949);
     void select(Id control, int row);
     int selection(Id control);
+    // Check boxes and push-like toggles: checked or not. Option groups: the value of the chosen radio ("" when
+    // none is chosen); setting a value that no radio has chooses none. Neither queues an event.
+    bool checked(Id control) const;
+    void set_checked(Id control, bool on);
+    std::string value(Id option) const;
+    void set_value(Id option, std::string_view value);
     void attach(Id control, std::unique_ptr<ControlHandler> handler);
     ControlHandler* handler(Id control) const;
 
@@ -273,6 +288,10 @@ private:
     int tab_index(int index) const;   // place of a tab among its sheet's pages
     int sheet_under(int index) const; // the sheet whose page holds the control, or -1
     HBRUSH sheet_brush(HWND control, HDC dc);
+    // The kinds of runtime/window_kinds.cpp: their window class and styles, and their commands.
+    static bool kind_style(const ControlDesc& d, const wchar_t*& cls, DWORD& style, DWORD& ex, bool& with_text);
+    void kind_created(int index);
+    bool kind_command(int index, int code);
 
     WindowDesc desc_;
     std::vector<Control> controls_;

@@ -1,0 +1,175 @@
+// Controls beyond the basic ones: check boxes, option groups with their radios, drop lists and rich text; and the
+// background of a sheet's page for the labels on it.
+#ifdef _WIN32
+
+#include "runtime/droplist.h"
+#include "runtime/text.h"
+#include "runtime/window.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <memory>
+
+namespace rt {
+
+bool Window::kind_style(const ControlDesc& d, const wchar_t*& cls, DWORD& style, DWORD& ex, bool& with_text) {
+    // A check box or radio with an icon and no text is a toggle button showing the icon.
+    const DWORD push_like = !d.icon.empty() && d.text.empty() ? BS_PUSHLIKE : 0;
+    switch (d.kind) {
+    case Kind::check:
+        cls = L"BUTTON";
+        style |= BS_AUTOCHECKBOX | BS_NOTIFY | WS_TABSTOP | push_like;
+        return true;
+    case Kind::radio:
+        cls = L"BUTTON";
+        style |= BS_RADIOBUTTON | BS_NOTIFY | WS_TABSTOP | push_like;
+        return true;
+    case Kind::option:
+        if (d.text.empty()) return false; // no frame: no window of its own
+        cls = L"BUTTON";
+        style |= BS_GROUPBOX;
+        ex = WS_EX_TRANSPARENT;
+        return true;
+    case Kind::drop_list:
+        cls = WC_COMBOBOXEXW;
+        style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+        with_text = false;
+        return true;
+    case Kind::rich_text: {
+        static const HMODULE rich = LoadLibraryW(L"msftedit.dll");
+        if (!rich) report_failure("LoadLibraryW", "msftedit.dll");
+        cls = MSFTEDIT_CLASS;
+        style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL | ES_SAVESEL | WS_VSCROLL | WS_TABSTOP;
+        ex = WS_EX_CLIENTEDGE;
+        with_text = false;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void Window::kind_created(int index) {
+    Control& c = controls_[static_cast<size_t>(index)];
+    const ControlDesc& d = c.desc;
+    if ((d.kind == Kind::check || d.kind == Kind::radio) && (d.at.w <= 0 || d.at.h <= 0)) {
+        // Placed without a size: as wide as its text beside the box, one line high.
+        ScreenDC dc;
+        Selected sel(dc.get(), font_.get());
+        const std::wstring w = wide(d.text);
+        SIZE s{};
+        GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &s);
+        const int width = d.at.w > 0 ? units_.x(d.at.w) : s.cx + GetSystemMetrics(SM_CXMENUCHECK) + units_.x(4);
+        const int height = d.at.h > 0 ? units_.y(d.at.h) : units_.y(10);
+        SetWindowPos(c.hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (d.kind == Kind::drop_list) {
+        // The height given is the closed list's; the window's height includes the part that drops down.
+        SetWindowPos(c.hwnd, nullptr, 0, 0, units_.x(d.at.w), units_.y(d.at.h) + units_.y(120),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        auto list = std::make_unique<DropList>(c.hwnd);
+        list->set_entries(DropList::parse(d.text));
+        c.handler = std::move(list);
+    } else if (d.kind == Kind::rich_text) {
+        SendMessageW(c.hwnd, EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_SELCHANGE);
+    }
+}
+
+bool Window::kind_command(int index, int code) {
+    const Control& c = controls_[static_cast<size_t>(index)];
+    switch (c.desc.kind) {
+    case Kind::check:
+        if (code == BN_CLICKED) queue({EventKind::accepted, c.desc.id});
+        if (code == BN_SETFOCUS) queue({EventKind::selected, c.desc.id});
+        return true;
+    case Kind::radio: {
+        // A chosen radio gives its option group its value: the group is accepted.
+        const int group = index_of(c.desc.parent);
+        if (code == BN_CLICKED) {
+            if (group >= 0 && controls_[static_cast<size_t>(group)].desc.kind == Kind::option) {
+                set_value(c.desc.parent, c.desc.value);
+                queue({EventKind::accepted, c.desc.parent});
+            } else {
+                SendMessageW(c.hwnd, BM_SETCHECK, BST_CHECKED, 0);
+                queue({EventKind::accepted, c.desc.id});
+            }
+        }
+        if (code == BN_SETFOCUS) queue({EventKind::selected, c.desc.id});
+        return true;
+    }
+    case Kind::drop_list:
+        if (code == CBN_SELCHANGE) queue({EventKind::accepted, c.desc.id});
+        if (code == CBN_SETFOCUS) queue({EventKind::selected, c.desc.id});
+        return true;
+    case Kind::rich_text:
+        if (code == EN_SETFOCUS) queue({EventKind::selected, c.desc.id});
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Window::checked(Id control) const {
+    const HWND h = handle(control);
+    return h && SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Window::set_checked(Id control, bool on) {
+    if (const HWND h = handle(control)) SendMessageW(h, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+std::string Window::value(Id option) const {
+    for (const Control& c : controls_)
+        if (c.desc.kind == Kind::radio && c.desc.parent == option.value && c.hwnd &&
+            SendMessageW(c.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED)
+            return c.desc.value;
+    return {};
+}
+
+void Window::set_value(Id option, std::string_view value) {
+    for (const Control& c : controls_)
+        if (c.desc.kind == Kind::radio && c.desc.parent == option.value && c.hwnd)
+            SendMessageW(c.hwnd, BM_SETCHECK, c.desc.value == value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// Labels, group boxes and buttons on a sheet's page take the page's own background (which a themed sheet draws
+// unlike the window's): a brush of the page as drawn, aligned with the control.
+HBRUSH Window::sheet_brush(HWND control, HDC dc) {
+    const int i = control_of(control);
+    if (i < 0) return nullptr;
+    const Kind kind = controls_[static_cast<size_t>(i)].desc.kind;
+    if (kind != Kind::prompt && kind != Kind::group_box && kind != Kind::button) return nullptr;
+    const int sheet = sheet_under(i);
+    if (sheet < 0) return nullptr;
+    HWND sh = controls_[static_cast<size_t>(sheet)].hwnd;
+    RECT sr{};
+    GetClientRect(sh, &sr);
+    if (sr.right <= 0 || sr.bottom <= 0) return nullptr;
+    if (!sheet_brush_ || sheet_brush_of_ != sh || sheet_brush_size_.cx != sr.right ||
+        sheet_brush_size_.cy != sr.bottom) {
+        HDC sdc = GetDC(sh);
+        HDC mem = CreateCompatibleDC(sdc);
+        HBITMAP bmp = CreateCompatibleBitmap(sdc, sr.right, sr.bottom);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        FillRect(mem, &sr, GetSysColorBrush(COLOR_BTNFACE));
+        SendMessageW(sh, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT | PRF_ERASEBKGND);
+        SelectObject(mem, old);
+        sheet_brush_.reset(CreatePatternBrush(bmp));
+        DeleteObject(bmp);
+        DeleteDC(mem);
+        ReleaseDC(sh, sdc);
+        sheet_brush_of_ = sh;
+        sheet_brush_size_ = {sr.right, sr.bottom};
+    }
+    RECT cr{};
+    GetWindowRect(control, &cr);
+    POINT origin{cr.left, cr.top};
+    ScreenToClient(sh, &origin);
+    SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
+    SetBkMode(dc, TRANSPARENT);
+    return sheet_brush_.get();
+}
+
+} // namespace rt
+
+#endif
