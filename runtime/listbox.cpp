@@ -17,8 +17,6 @@ namespace rt {
 
 namespace {
 
-constexpr UINT_PTR subclass_id = 0x564C; // our subclass of a list, its header or a tree
-
 // An owned image list.
 struct ImageList {
     HIMAGELIST h = nullptr;
@@ -63,6 +61,28 @@ ImageList icon_list(const std::vector<std::string>& names) {
     return list;
 }
 
+// While it lives, a control counts as hidden though it stays on screen, so that what changes in it draws nothing
+// at once (Wine's list draws its scroll bars anew at every change of its row count or columns, a few hundred
+// server round trips each); afterwards the control, frame and scroll bars included, is drawn once. Drawing is
+// switched off as the default window procedure does it: the list's own switch makes it lay itself out again.
+class DrawLater {
+public:
+    explicit DrawLater(HWND h) : h_(h), shown_(h && IsWindowVisible(h)) {
+        if (shown_) DefWindowProcW(h_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~DrawLater() {
+        if (!shown_) return;
+        DefWindowProcW(h_, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(h_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+    DrawLater(const DrawLater&) = delete;
+    DrawLater& operator=(const DrawLater&) = delete;
+
+private:
+    HWND h_;
+    bool shown_;
+};
+
 bool far_apart(POINT a, POINT b) {
     return std::abs(a.x - b.x) >= GetSystemMetrics(SM_CXDRAG) || std::abs(a.y - b.y) >= GetSystemMetrics(SM_CYDRAG);
 }
@@ -92,8 +112,10 @@ struct ListBox::Impl {
     int quiet = 0;         // the program is selecting: no events
     std::wstring text;     // the last cell text handed to the control
 
-    static LRESULT CALLBACK list_proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    static LRESULT CALLBACK header_proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    WNDPROC list_next = nullptr, header_next = nullptr; // the controls' own procedures, behind ours
+
+    static LRESULT CALLBACK list_proc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK header_proc(HWND, UINT, WPARAM, LPARAM);
 
     std::size_t rows() const { return src.rows ? src.rows() : 0; }
     const void* row(std::size_t n) const { return n >= 1 && n <= rows() && src.row ? src.row(n) : nullptr; }
@@ -199,15 +221,20 @@ struct ListBox::Impl {
 
     void build_columns() {
         if (!list) return;
+        DrawLater later(list);
         SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-        while (SendMessageW(list, LVM_DELETECOLUMN, 0, 0)) {
-        }
         const DialogUnits& u = win->units();
         // The first column of a report view is always drawn left-aligned: control column 0 is an empty
         // placeholder of no width that cannot be resized, and our column i is control column i.
-        LVCOLUMNW dummy{};
-        dummy.mask = LVCF_WIDTH | LVCF_SUBITEM;
-        SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&dummy));
+        int have = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+        if (have <= 0) {
+            LVCOLUMNW dummy{};
+            dummy.mask = LVCF_WIDTH | LVCF_SUBITEM;
+            SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&dummy));
+            have = 1;
+        }
+        // Columns that stand already are set in place, the others added or removed: each column added or removed
+        // lays the whole list out again.
         bool lines = false;
         for (size_t i = 0; i < cols.size(); ++i) {
             const ListColumn& c = cols[i];
@@ -218,9 +245,12 @@ struct ListBox::Impl {
             lc.cx = u.x(c.width);
             lc.pszText = head.data();
             lc.iSubItem = static_cast<int>(i + 1);
-            SendMessageW(list, LVM_INSERTCOLUMNW, i + 1, reinterpret_cast<LPARAM>(&lc));
+            const bool stands = static_cast<int>(i + 1) < have;
+            SendMessageW(list, stands ? LVM_SETCOLUMNW : LVM_INSERTCOLUMNW, i + 1, reinterpret_cast<LPARAM>(&lc));
             lines = lines || c.right_line || c.under_line;
         }
+        for (int extra = have - 1; extra > static_cast<int>(cols.size()); --extra)
+            SendMessageW(list, LVM_DELETECOLUMN, static_cast<WPARAM>(extra), 0);
         const DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_DOUBLEBUFFER | LVS_EX_GRIDLINES;
         SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, ex,
                      LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_DOUBLEBUFFER |
@@ -233,8 +263,8 @@ struct ListBox::Impl {
         SelectObject(dc, old);
         ReleaseDC(list, dc);
         SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-        SendMessageW(list, LVM_SETITEMCOUNT, rows(), LVSICF_NOSCROLL);
-        InvalidateRect(list, nullptr, TRUE);
+        if (static_cast<std::size_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) != rows())
+            SendMessageW(list, LVM_SETITEMCOUNT, rows(), LVSICF_NOSCROLL);
     }
 
     // The text a cell shows, with the column's indent as leading (or, right-aligned, trailing) blanks.
@@ -254,9 +284,13 @@ struct ListBox::Impl {
     void select(int n) {
         if (!list) return;
         ++quiet;
-        LVITEMW none{};
-        none.stateMask = LVIS_SELECTED;
-        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+        // The one selected row is deselected by itself: Wine's list would walk every row to deselect them all.
+        const int old = selection();
+        if (old > 0 && old != n) {
+            LVITEMW none{};
+            none.stateMask = LVIS_SELECTED;
+            SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(old - 1), reinterpret_cast<LPARAM>(&none));
+        }
         if (n >= 1 && static_cast<std::size_t>(n) <= rows()) {
             LVITEMW it{};
             it.stateMask = it.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -272,14 +306,15 @@ struct ListBox::Impl {
     }
 
     void unhook() {
-        if (header) RemoveWindowSubclass(header, &header_proc, subclass_id);
-        if (list) RemoveWindowSubclass(list, &list_proc, subclass_id);
+        unsubclass(header, &header_proc, header_next);
+        unsubclass(list, &list_proc, list_next);
         header = list = nullptr;
     }
 };
 
-LRESULT CALLBACK ListBox::Impl::header_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-    auto* self = reinterpret_cast<Impl*>(ref);
+LRESULT CALLBACK ListBox::Impl::header_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = subclass_data<Impl>(h);
+    const WNDPROC next = self->header_next;
     POINT pt = point_of(lp);
     switch (msg) {
     case WM_LBUTTONDOWN:
@@ -297,15 +332,16 @@ LRESULT CALLBACK ListBox::Impl::header_proc(HWND h, UINT msg, WPARAM wp, LPARAM 
         self->release(pt);
         break;
     case WM_NCDESTROY:
-        RemoveWindowSubclass(h, &header_proc, subclass_id);
+        unsubclass(h, &header_proc, next);
         self->header = nullptr;
         break;
     }
-    return DefSubclassProc(h, msg, wp, lp);
+    return CallWindowProcW(next, h, msg, wp, lp);
 }
 
-LRESULT CALLBACK ListBox::Impl::list_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-    auto* self = reinterpret_cast<Impl*>(ref);
+LRESULT CALLBACK ListBox::Impl::list_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = subclass_data<Impl>(h);
+    const WNDPROC next = self->list_next;
     POINT pt = point_of(lp);
     switch (msg) {
     case WM_LBUTTONDOWN:
@@ -313,7 +349,7 @@ LRESULT CALLBACK ListBox::Impl::list_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp
         POINT s = pt;
         ClientToScreen(h, &s);
         self->press(s, false, msg == WM_LBUTTONDOWN);
-        const LRESULT r = DefSubclassProc(h, msg, wp, lp);
+        const LRESULT r = CallWindowProcW(next, h, msg, wp, lp);
         // Where the control tracks the button itself, the release was taken from the queue: a click.
         if (self->tracking && !self->moved) self->release_col = self->press_col;
         return r;
@@ -354,11 +390,11 @@ LRESULT CALLBACK ListBox::Impl::list_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp
         break;
     }
     case WM_NCDESTROY:
-        RemoveWindowSubclass(h, &list_proc, subclass_id);
+        unsubclass(h, &list_proc, next);
         self->list = nullptr;
         break;
     }
-    return DefSubclassProc(h, msg, wp, lp);
+    return CallWindowProcW(next, h, msg, wp, lp);
 }
 
 ListBox::ListBox(RowSource source) : impl_(std::make_unique<Impl>()) {
@@ -378,8 +414,8 @@ ListBox& ListBox::attach(Window& w, Id control, RowSource source) {
     m.list = w.handle(control);
     if (m.list) {
         m.header = reinterpret_cast<HWND>(SendMessageW(m.list, LVM_GETHEADER, 0, 0));
-        SetWindowSubclass(m.list, &Impl::list_proc, subclass_id, reinterpret_cast<DWORD_PTR>(&m));
-        if (m.header) SetWindowSubclass(m.header, &Impl::header_proc, subclass_id, reinterpret_cast<DWORD_PTR>(&m));
+        m.list_next = subclass(m.list, &Impl::list_proc, &m);
+        m.header_next = subclass(m.header, &Impl::header_proc, &m);
         SendMessageW(m.list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
         SendMessageW(m.list, LVM_SETITEMCOUNT, m.rows(), 0);
     }
@@ -388,8 +424,11 @@ ListBox& ListBox::attach(Window& w, Id control, RowSource source) {
 }
 
 void ListBox::set_format(std::string_view format) {
-    impl_->cols = parse_list_format(format);
-    impl_->build_columns();
+    std::vector<ListColumn> cols = parse_list_format(format);
+    // The list shows this layout already, as set: nothing to change (each change lays the list out again).
+    const bool same = impl_->list && !cols.empty() && list_format(cols) == this->format();
+    impl_->cols = std::move(cols);
+    if (!same) impl_->build_columns();
 }
 
 std::string ListBox::format() const {
@@ -407,6 +446,7 @@ void ListBox::refresh() {
     ++m.quiet;
     // Fewer rows: Wine's list walks its item ranges row by row when the count shrinks, but empties at once.
     const auto shown = static_cast<std::size_t>(SendMessageW(m.list, LVM_GETITEMCOUNT, 0, 0));
+    DrawLater later(m.list);
     if (n < shown) SendMessageW(m.list, LVM_SETITEMCOUNT, 0, LVSICF_NOSCROLL);
     SendMessageW(m.list, LVM_SETITEMCOUNT, n, LVSICF_NOSCROLL);
     if (sel > 0 && static_cast<std::size_t>(sel) > n)
@@ -579,7 +619,9 @@ struct TreeBox::Impl {
     bool changed_since_press = false;
     POINT press_at{}; // client
 
-    static LRESULT CALLBACK tree_proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    WNDPROC tree_next = nullptr; // the control's own procedure, behind ours
+
+    static LRESULT CALLBACK tree_proc(HWND, UINT, WPARAM, LPARAM);
 
     std::size_t rows() const { return src.rows ? src.rows() : 0; }
     const void* row(std::size_t n) const { return n >= 1 && n <= rows() && src.row ? src.row(n) : nullptr; }
@@ -663,8 +705,9 @@ struct TreeBox::Impl {
     }
 };
 
-LRESULT CALLBACK TreeBox::Impl::tree_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-    auto* self = reinterpret_cast<Impl*>(ref);
+LRESULT CALLBACK TreeBox::Impl::tree_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = subclass_data<Impl>(h);
+    const WNDPROC next = self->tree_next;
     switch (msg) {
     case WM_LBUTTONDOWN:
         self->changed_since_press = false;
@@ -680,11 +723,11 @@ LRESULT CALLBACK TreeBox::Impl::tree_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp
         break;
     }
     case WM_NCDESTROY:
-        RemoveWindowSubclass(h, &tree_proc, subclass_id);
+        unsubclass(h, &tree_proc, next);
         self->tree = nullptr;
         break;
     }
-    return DefSubclassProc(h, msg, wp, lp);
+    return CallWindowProcW(next, h, msg, wp, lp);
 }
 
 TreeBox::TreeBox(RowSource source, std::string_view format) : impl_(std::make_unique<Impl>()) {
@@ -695,7 +738,7 @@ TreeBox::TreeBox(RowSource source, std::string_view format) : impl_(std::make_un
 }
 
 TreeBox::~TreeBox() {
-    if (impl_->tree) RemoveWindowSubclass(impl_->tree, &Impl::tree_proc, subclass_id);
+    unsubclass(impl_->tree, &Impl::tree_proc, impl_->tree_next);
 }
 
 TreeBox& TreeBox::attach(Window& w, Id control, RowSource source, std::string_view format) {
@@ -706,7 +749,7 @@ TreeBox& TreeBox::attach(Window& w, Id control, RowSource source, std::string_vi
     m.control = control.value;
     m.tree = w.handle(control);
     if (m.tree) {
-        SetWindowSubclass(m.tree, &Impl::tree_proc, subclass_id, reinterpret_cast<DWORD_PTR>(&m));
+        m.tree_next = subclass(m.tree, &Impl::tree_proc, &m);
         // Line heights as set, odd ones too.
         SetWindowLongPtrW(m.tree, GWL_STYLE, GetWindowLongPtrW(m.tree, GWL_STYLE) | TVS_NONEVENHEIGHT);
     }

@@ -41,6 +41,20 @@ void rethrow_held() {
     if (held) std::rethrow_exception(std::exchange(held, nullptr));
 }
 
+WNDPROC subclass(HWND h, WNDPROC proc, void* data) {
+    if (!h) return nullptr;
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
+    auto next = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+    if (!next) report_failure("SetWindowLongPtrW", "GWLP_WNDPROC");
+    return next;
+}
+
+void unsubclass(HWND h, WNDPROC proc, WNDPROC next) {
+    if (!h || !next || reinterpret_cast<WNDPROC>(GetWindowLongPtrW(h, GWLP_WNDPROC)) != proc) return;
+    SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
+    SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+}
+
 void ensure_com() {
     thread_local bool started = false;
     if (started) return;

@@ -105,6 +105,17 @@ void report_failure(const char* function, std::string_view argument, DWORD code 
 void hold_exception() noexcept;
 void rethrow_held();
 
+// Puts `proc` in front of the window procedure of control `h`, with `data` for it in the control's GWLP_USERDATA
+// (which the system's controls leave to the program); answers the procedure it now stands in front of, which
+// `proc` passes messages on to with CallWindowProcW. The system's own subclassing keeps its data in a window
+// property, which costs Wine a server round trip for every message the control gets.
+WNDPROC subclass(HWND h, WNDPROC proc, void* data);
+// Takes `proc` out again when it still stands in front; `next` is what subclass() answered.
+void unsubclass(HWND h, WNDPROC proc, WNDPROC next);
+template <class T> T* subclass_data(HWND h) {
+    return reinterpret_cast<T*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+}
+
 // Makes sure COM is started on this thread (an apartment of its own); pictures and OLE need it.
 void ensure_com();
 

@@ -1,15 +1,19 @@
 // Benchmark of the main window's document list on a large library (not a test).
 //   mainwindow_bench <library.VL1>
-// Runs the main window in this process on the library (made by keyfile_bench) and times: choosing "편집일순" until
-// the list is filled, and entering a search text until the list is filled again; beside them, in the same run,
-// the bare driver scan of the same rows (every record of the date key read into the record buffer).
+// Runs the main window in this process on the library (made by keyfile_bench) and times each step until the list
+// is filled: the first fill of "편집일순", the same view again, "목차순" after it, "편집일순" again after that full
+// view, a search that narrows it, and clearing the search; the steps after the first fill three rounds over, as
+// medians. Beside each, in the same run, the bare driver scan of the same rows (every record of the view's key
+// read into the record buffer, with the search test where a search applies), timed before and after the window.
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "organizer/browseoffice.h"
 #include "organizer/doclist.h"
@@ -26,53 +30,96 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double seconds_since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+double seconds_since(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
 
-// Reads every record of the date key as the list's fill does, without the list.
-double bare_scan(std::size_t& rows) {
+enum class Scan { date, index, date_search };
+constexpr const char* SEARCH = "7";
+
+// Reads every record of the view's key as the list's fill does, without the list; the rows it would keep.
+double bare_scan(Scan scan, std::size_t& rows) {
     const auto t = Clock::now();
     rows = 0;
-    for (rt::Status st = OFFICE.set(OFC_RECORD::DATE_KEY) ? OFFICE.next() : rt::Status(rt::error_code()); st;
-         st = OFFICE.next())
-        if (OFC.NODE < TRASH) ++rows;
+    const auto key = scan == Scan::index ? OFC_RECORD::INDEX_KEY : OFC_RECORD::DATE_KEY;
+    for (rt::Status st = OFFICE.set(key) ? OFFICE.next() : rt::Status(rt::error_code()); st; st = OFFICE.next()) {
+        if (OFC.NODE >= TRASH) continue;
+        if (scan == Scan::date_search && !contains_text(OFC.SUBJ.view(), SEARCH) &&
+            !contains_text(OFC.INDEX.view(), SEARCH) && !contains_text(OFC.AFILE[0].view(), SEARCH))
+            continue;
+        ++rows;
+    }
     return seconds_since(t);
 }
 
-// Steps the window through the two timings whenever it waits, then closes it.
+// One timed step: what the user does, and the bare scan it is compared with; its times over the rounds.
+struct Step {
+    const char* name;
+    Scan scan;
+    std::vector<double> seconds{};
+    std::size_t rows = 0;
+};
+
+std::vector<Step> steps = {
+    {"first fill of 편집일순", Scan::date}, {"편집일순 again", Scan::date},      {"목차순 after it", Scan::index},
+    {"편집일순 after 목차순", Scan::date},  {"search \"7\"", Scan::date_search}, {"clear the search", Scan::date},
+};
+constexpr int rounds = 3; // the steps after the first fill, done this many times over
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// Does the next step whenever the window waits, timing each from its start to the next wait; then closes it.
 class BenchDriver : public rt::Driver {
 public:
-    int step = 0;
-    Clock::time_point started;
-    double fill = 0, search = 0;
-    std::size_t filled_rows = 0, searched_rows = 0;
-
     int message(const rt::MessageRequest&) override { return 1; }
     int popup(const std::vector<std::string>&) override { return 0; }
     bool stop(std::string_view) override { return false; }
     void halt(std::string_view text) override { std::fprintf(stderr, "halt: %s\n", std::string(text).c_str()); }
     void idle(rt::Window& w) override {
-        auto rows = [&] { return static_cast<std::size_t>(ListView_GetItemCount(w.handle(Ctl::LIST2))); };
-        switch (step++) {
-        case 0: // choose the edit-date view
-            started = Clock::now();
-            w.handler(Ctl::TREE)->select(w, static_cast<int>(Ctl::TREE), 2);
+        if (running_) {
+            Step& done = steps[running_ - 1];
+            done.seconds.push_back(seconds_since(started_));
+            done.rows = static_cast<std::size_t>(ListView_GetItemCount(w.handle(Ctl::LIST2)));
+        }
+        // Step 1 once, then steps 2 to 6 round after round.
+        const std::size_t k = next_++;
+        running_ = k == 0 ? 1 : k <= rounds * (steps.size() - 1) ? 2 + (k - 1) % (steps.size() - 1) : 0;
+        started_ = Clock::now();
+        auto choose = [&](int row) {
+            w.handler(Ctl::TREE)->select(w, static_cast<int>(Ctl::TREE), row);
             w.post(rt::EventKind::accepted, Ctl::TREE);
-            break;
-        case 1:
-            fill = seconds_since(started);
-            filled_rows = rows();
-            started = Clock::now();
-            w.set_text(Ctl::LOC_SEARCH, "7");
-            w.post(rt::EventKind::accepted, Ctl::LOC_SEARCH);
-            break;
-        case 2:
-            search = seconds_since(started);
-            searched_rows = rows();
+        };
+        switch (running_) {
+        case 0:
             w.post(rt::EventKind::close_window);
             break;
-        default: break;
+        case 1:
+        case 2:
+        case 4:
+            choose(2);
+            break;
+        case 3:
+            choose(3);
+            break;
+        case 5:
+            w.set_text(Ctl::LOC_SEARCH, SEARCH);
+            w.post(rt::EventKind::accepted, Ctl::LOC_SEARCH);
+            break;
+        case 6:
+            w.post(rt::EventKind::accepted, Ctl::BACK);
+            break;
+        default:
+            break;
         }
     }
+
+private:
+    std::size_t next_ = 0, running_ = 0;
+    Clock::time_point started_;
 };
 
 } // namespace
@@ -97,25 +144,25 @@ int main(int argc, char** argv) {
     SetEnvironmentVariableW(L"VELQUIN_VERSION_URL", L"http://127.0.0.1:9/");
 
     main_module_start();
-    OINI.DB = library;
-    if (!OFFICE.open()) {
-        std::fprintf(stderr, "open %s: %s\n", library.c_str(), rt::error_text().c_str());
-        return 1;
-    }
-    std::size_t rows = 0;
-    bare_scan(rows); // the first read fills the page cache, as the window's start does
-    const double bare_before = bare_scan(rows);
-    {
-        const auto t = Clock::now();
-        std::size_t kept = 0;
-        for (rt::Status st = OFFICE.set(OFC_RECORD::DATE_KEY) ? OFFICE.next() : rt::Status(rt::error_code()); st;
-             st = OFFICE.next())
-            if (OFC.NODE < TRASH && (contains_text(OFC.SUBJ.view(), "7") || contains_text(OFC.INDEX.view(), "7") ||
-                                     contains_text(OFC.AFILE[0].view(), "7")))
-                ++kept;
-        std::printf("scan with the search   %zu rows in %.3f s\n", kept, seconds_since(t));
-    }
-    OFFICE.close();
+    // The bare scans, before and after the window, each done `rounds` times; a first pass only fills the page
+    // cache, as the window's start does.
+    constexpr int scans = 3;
+    std::vector<double> bare[scans];
+    std::size_t bare_rows[scans] = {};
+    auto time_scans = [&](bool first) {
+        OINI.DB = library;
+        if (!OFFICE.open()) {
+            std::fprintf(stderr, "open %s: %s\n", library.c_str(), rt::error_text().c_str());
+            std::exit(1);
+        }
+        for (int s = 0; s < scans; ++s) {
+            if (first) bare_scan(static_cast<Scan>(s), bare_rows[s]);
+            for (int r = 0; r < rounds; ++r)
+                bare[s].push_back(bare_scan(static_cast<Scan>(s), bare_rows[s]));
+        }
+        OFFICE.close();
+    };
+    time_scans(true);
 
     BenchDriver driver;
     rt::install_driver(&driver);
@@ -123,19 +170,17 @@ int main(int argc, char** argv) {
     rt::install_driver(nullptr);
     ENDUNIQUE();
 
-    OINI.DB = library;
-    if (!OFFICE.open()) return 1;
-    std::size_t rows_after = 0;
-    const double bare_after = bare_scan(rows_after);
-    OFFICE.close();
+    time_scans(false);
     main_module_end();
 
-    const double bare = (bare_before + bare_after) / 2;
-    std::printf("bare driver scan      %zu rows in %.3f s (before %.3f, after %.3f)\n", rows, bare, bare_before,
-                bare_after);
-    std::printf("choose edit-date view %zu rows in %.3f s, ratio %.2f\n", driver.filled_rows, driver.fill,
-                driver.fill / bare);
-    std::printf("search \"7\"             %zu rows in %.3f s, ratio %.2f\n", driver.searched_rows, driver.search,
-                driver.search / bare);
+    const char* scan_names[scans] = {"date key", "index key", "date key, search"};
+    for (int s = 0; s < scans; ++s)
+        std::printf("bare scan, %-17s %6zu rows: median %.3f s of %zu\n", scan_names[s], bare_rows[s], median(bare[s]),
+                    bare[s].size());
+    for (const Step& st : steps) {
+        const double b = median(bare[static_cast<int>(st.scan)]), t = median(st.seconds);
+        std::printf("%s: %zu rows, median %.3f s of %zu, ratio %.2f to its bare scan\n", st.name, st.rows, t,
+                    st.seconds.size(), b > 0 ? t / b : 0.0);
+    }
     return 0;
 }
