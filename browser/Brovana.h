@@ -3,6 +3,8 @@
 // the library owns. Link with the import library (CMake target Brovana).
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 
 extern "C" {
@@ -17,4 +19,50 @@ const char* __stdcall GetHtmlSource();
 
 // Replaces the kept text with one blank; the length stays.
 void __stdcall ClearHtmlSource();
+}
+
+// Other programs' windows and controls. A handle that is not a window answers 0 (FALSE) without any other call.
+// BYTE arguments travel in 32-bit slots; only their low byte is read.
+extern "C" {
+
+// The first top-level window (Z order, hidden ones included) whose title contains part (case counts); 0 when
+// none. An empty part finds the first window.
+HWND __stdcall FindProgram(const char* part);
+
+// A direct child of parent by kind: 1 a button titled name, 2 the edit field of an extended combo box, 3 the
+// first edit, 4 the first child of the class name, 5 the first "CtrlNotifySink"; 0 for other kinds or no match.
+HWND __stdcall FindControl(HWND parent, std::uint32_t kind, const char* name);
+
+// Sets the control's text (at most its first 1,023 characters); a disabled control is shown first.
+BYTE __stdcall CtrlEditString(HWND control, const char* text);
+
+// BM_CLICK and WM_CLOSE, sent and waited for; their results. A disabled window is shown first.
+LRESULT __stdcall ButtonClick(HWND button);
+LRESULT __stdcall WindowClose(HWND window);
+
+// Topmost when on is 1, else not topmost.
+BYTE __stdcall SetTopWindow(HWND window, std::uint32_t on);
+// Activates the window and brings it to the foreground.
+BYTE __stdcall SetActWindow(HWND window);
+// Shows the window.
+BYTE __stdcall SetHideWindow(HWND window);
+BYTE __stdcall SetWindowSize(HWND window, int x, int y, int width, int height);
+BYTE __stdcall IsFindWindow(HWND window);
+// The desktop's client rectangle, each value cut to 16 bits; a null pointer is skipped.
+void __stdcall GetDesktopSize(short* left, short* top, short* right, short* bottom);
+
+// System queries and the Korean text check.
+// 1 2000, 2 XP, 3 XP x64/2003, 4 Vista, 5 7, 6 8, 7 8.1, 0 other 5.x, 8 other 6.x, 9 other, 255 unreadable.
+BYTE __stdcall WinVersion();
+// The installed browser's version text, empty when not found; valid until the next call.
+const char* __stdcall IEVersion();
+BOOL __stdcall IsUserAdmin();
+DWORD __stdcall GetTickCounts();
+// The byte at position of a code page 949 text: 0 single, 1 first of a pair, 2 second of a pair, -1 none.
+int __stdcall Check_HangeulCode(const char* text, int position);
+
+// Hands the twelve values to the registered mail component: 0 not created, 1 accepted, 2 anything else.
+BYTE __stdcall MevMailSend(const char* text1, int number2, int number3, const char* text4, const char* text5,
+                           const char* text6, const char* text7, const char* text8, const char* text9,
+                           const char* text10, int number11, int number12);
 }

@@ -1,5 +1,6 @@
 #include "browser/pagetext.h"
 
+#include "browser/ansi.h"
 #include "browser/app.h"
 #include "browser/line_reader.h"
 
@@ -17,15 +18,6 @@ struct InternetCloser {
 };
 // An open WinINet handle (session or page), closed when it goes.
 using Internet = std::unique_ptr<void, InternetCloser>;
-
-std::wstring ansiToWide(const char* text) {
-    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (n <= 1) return {};
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
-    wide.resize(static_cast<std::size_t>(n) - 1);
-    return wide;
-}
 
 // Unmappable characters become the code page's default character.
 std::string wideToThreadAnsi(const std::wstring& text) {
@@ -51,7 +43,7 @@ std::wstring Utf8ToWide(const char* bytes) {
 
 std::int32_t fetchPage(CBrovanaApp& app, const char* url) {
     if (!url) return -1;
-    std::wstring address = ansiToWide(url);
+    std::wstring address = fromAnsi(url);
 
     Internet session(InternetOpenW(app.appName.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return -1;

@@ -10,9 +10,26 @@ import sys
 
 # name -> (ordinal, bytes of arguments the function removes on return)
 EXPECTED = {
+    "GetDesktopSize": (6, 16),
+    "FindProgram": (27, 4),
+    "FindControl": (28, 12),
+    "CtrlEditString": (29, 8),
+    "ButtonClick": (30, 4),
+    "WindowClose": (31, 4),
+    "SetTopWindow": (34, 8),
+    "SetActWindow": (35, 4),
+    "SetHideWindow": (36, 4),
+    "SetWindowSize": (37, 20),
+    "IsFindWindow": (38, 4),
     "GetHtmlLength": (43, 8),
     "GetHtmlSource": (44, 0),
     "ClearHtmlSource": (45, 0),
+    "WinVersion": (46, 0),
+    "Check_HangeulCode": (54, 8),
+    "GetTickCounts": (57, 0),
+    "MevMailSend": (58, 48),
+    "IsUserAdmin": (59, 0),
+    "IEVersion": (60, 0),
 }
 
 
@@ -40,7 +57,15 @@ def returns(objdump, dll, name, args):
     symbol = "_%s@%d" % (name, args)
     text = subprocess.run([objdump, "-d", "--disassemble=" + symbol, dll], check=True, capture_output=True,
                           text=True).stdout
-    return re.findall(r"\tret[ \t]*(\S*)", text)
+    # Only the function's own block: objdump goes on to the next symbol, which may be another function's.
+    start = text.find("<%s>:" % symbol)
+    if start < 0:
+        return []
+    body = re.split(r"\n[0-9a-f]+ <[^>]+>:", text[start:], maxsplit=2)[0]
+    rets = re.findall(r"\tret[ \t]*(\S*)", body)
+    if not rets and re.search(r"\tjmp\s+\*", body) and args == 0:
+        return [""]  # a tail call into an import that takes no arguments either
+    return rets
 
 
 def main():

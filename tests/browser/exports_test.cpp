@@ -1,6 +1,7 @@
 // Brovana.dll as any caller sees it: loaded with LoadLibrary, its functions found by name and by ordinal and
 // called through their __stdcall signatures; a fresh load holds no page; loading and unloading leave nothing
 // behind.
+#include "tests/browser/brovana_library.h"
 #include "tests/http_server.h"
 
 #include <windows.h>
@@ -22,20 +23,15 @@ struct Export {
     const char* name;
     WORD ordinal;
 };
-const Export kExports[] = {{"GetHtmlLength", 43}, {"GetHtmlSource", 44}, {"ClearHtmlSource", 45}};
-
-// Brovana.dll loaded for the life of the object, its functions looked up by name.
-struct Library {
-    HMODULE module = LoadLibraryW(L"Brovana.dll");
-    ~Library() {
-        if (module) FreeLibrary(module);
-    }
-    // Through void (*)(), the type that stands for any function, as GetProcAddress's result is meant to be cast.
-    template <class Fn> Fn get(const char* name) const {
-        return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-    }
-    template <class Fn> Fn get(WORD ordinal) const { return get<Fn>(MAKEINTRESOURCEA(ordinal)); }
+const Export kExports[] = {
+    {"GetDesktopSize", 6},     {"FindProgram", 27},  {"FindControl", 28},   {"CtrlEditString", 29},
+    {"ButtonClick", 30},       {"WindowClose", 31},  {"SetTopWindow", 34},  {"SetActWindow", 35},
+    {"SetHideWindow", 36},     {"SetWindowSize", 37}, {"IsFindWindow", 38}, {"GetHtmlLength", 43},
+    {"GetHtmlSource", 44},     {"ClearHtmlSource", 45}, {"WinVersion", 46}, {"Check_HangeulCode", 54},
+    {"GetTickCounts", 57},     {"MevMailSend", 58},  {"IsUserAdmin", 59},   {"IEVersion", 60},
 };
+
+using Library = BrovanaLibrary;
 
 TEST(BrovanaExports, FoundByNameAndByOrdinal) {
     Library lib;
