@@ -155,7 +155,7 @@ bool OleContainer::fail(const char* what, std::string_view argument, HRESULT hr)
     return false;
 }
 
-bool OleContainer::attach(ComPtr<IOleObject> object) {
+void OleContainer::attach(ComPtr<IOleObject> object) {
     // The previous object goes only now that its successor exists.
     clear();
     object_ = std::move(object);
@@ -163,7 +163,6 @@ bool OleContainer::attach(ComPtr<IOleObject> object) {
     const std::wstring app = root_title(site_window_);
     object_->SetHostNames(app.c_str(), app.c_str());
     error_ = S_OK;
-    return true;
 }
 
 bool OleContainer::create(std::string_view progid) {
@@ -187,7 +186,7 @@ bool OleContainer::create(std::string_view progid) {
 
 bool OleContainer::open(std::string_view progid) {
     if (!object_ && kept_.empty()) return create(progid);
-    HRESULT hr = object_ ? S_OK : load_object(kept_);
+    HRESULT hr = object_ ? S_OK : load_object(std::string(kept_)); // a copy: loading clears kept_
     if (FAILED(hr)) return fail("OleLoad", progid, hr);
     hr = OleRun(object_.Get());
     if (FAILED(hr)) return fail("OleRun", progid, hr);

@@ -77,7 +77,7 @@ public:
 private:
     friend class OleSite;
     bool fail(const char* what, std::string_view argument, HRESULT hr);
-    bool attach(Microsoft::WRL::ComPtr<IOleObject> object);
+    void attach(Microsoft::WRL::ComPtr<IOleObject> object);
     HRESULT load_object(std::string_view image);
     bool save_in_place();
 
