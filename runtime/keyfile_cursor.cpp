@@ -258,29 +258,25 @@ Status KeyFile::get_at(std::int32_t position) {
     return failed();
 }
 
-Status KeyFile::set(Key key) {
-    Impl& m = *impl_;
-    if (!m.db) return fail(ERR_NOT_OPEN);
-    if (key.index < 0 || static_cast<std::size_t>(key.index) >= m.table.keys.size())
+// Positions sequential reading on a key: before its start, or at the buffer's value of it.
+Status KeyFile::Impl::start_reading(Key key, Cursor::Mode mode) {
+    if (!db) return fail(ERR_NOT_OPEN);
+    if (key.index < 0 || static_cast<std::size_t>(key.index) >= table.keys.size())
         return fail(ERR_NOT_SUPPORTED, {}, "no such key");
-    m.cur.key = key.index;
-    m.cur.mode = Impl::Cursor::Mode::Start;
-    m.cur.batch = kMinBatch;
-    m.drop_batch();
+    cur.key = key.index;
+    cur.mode = mode;
+    if (mode == Cursor::Mode::Value) cur.at = buffer_key(key.index);
+    cur.batch = kMinBatch;
+    drop_batch();
     return succeed();
 }
 
+Status KeyFile::set(Key key) {
+    return impl_->start_reading(key, Impl::Cursor::Mode::Start);
+}
+
 Status KeyFile::set_from(Key key) {
-    Impl& m = *impl_;
-    if (!m.db) return fail(ERR_NOT_OPEN);
-    if (key.index < 0 || static_cast<std::size_t>(key.index) >= m.table.keys.size())
-        return fail(ERR_NOT_SUPPORTED, {}, "no such key");
-    m.cur.key = key.index;
-    m.cur.mode = Impl::Cursor::Mode::Value;
-    m.cur.at = m.buffer_key(key.index);
-    m.cur.batch = kMinBatch;
-    m.drop_batch();
-    return succeed();
+    return impl_->start_reading(key, Impl::Cursor::Mode::Value);
 }
 
 Status KeyFile::next() {

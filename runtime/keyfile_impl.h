@@ -316,6 +316,7 @@ struct KeyFile::Impl {
 
     bool refill_batch(int dir);
 
+    Status start_reading(Key key, Cursor::Mode mode);
     Status step(int dir);
 
     // Any write of this instance: rows read ahead may be stale, the next read seeks again from the position.
