@@ -3,6 +3,7 @@
 #include "organizer/browseoffice.h"
 
 #include "organizer/doclist.h"
+#include "organizer/listprint.h"
 #include "organizer/office.h"
 #include "organizer/standard.h"
 #include "organizer/startup.h"
@@ -69,6 +70,7 @@ MainProcedures& main_procedures() {
     static MainProcedures procedures = [] {
         MainProcedures p;
         p.UPDATEOFFICE = [] { UPDATEOFFICE().run(); };
+        p.LISTPRINT = LISTPRINT;
         return p;
     }();
     return procedures;

@@ -11,7 +11,8 @@ add_library(organizer_windows STATIC ${CMAKE_CURRENT_LIST_DIR}/standard.cpp ${CM
     ${CMAKE_CURRENT_LIST_DIR}/browseoffice_tree.cpp ${CMAKE_CURRENT_LIST_DIR}/browseoffice_list.cpp
     ${CMAKE_CURRENT_LIST_DIR}/versioncheck.cpp ${CMAKE_CURRENT_LIST_DIR}/updateoffice.cpp
     ${CMAKE_CURRENT_LIST_DIR}/updateoffice_store.cpp ${CMAKE_CURRENT_LIST_DIR}/filelink.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/finddialogs.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/finddialogs.cpp ${CMAKE_CURRENT_LIST_DIR}/listprint.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/reportpreview.cpp)
 target_compile_options(organizer_windows PRIVATE ${VELQUIN_WARNINGS})
 # Brovana.dll is bound at load time: the version check imports its page fetch.
 target_link_libraries(organizer_windows PUBLIC organizer_core Brovana comctl32 gdi32 ole32 oleaut32 uuid shell32)

@@ -10,6 +10,7 @@
 namespace rt {
 
 class Window;
+struct Event;
 
 enum class Icon { none, information, exclamation, stop };
 
@@ -59,6 +60,8 @@ public:
     // type into entries, pick rows and read what the controls show; when it does nothing, accept() waits a little
     // and asks again.
     virtual void idle(Window& window) = 0;
+    // Told of each event just before accept() returns it.
+    virtual void event(Window& /*window*/, const Event& /*e*/) {}
 };
 
 // Installs the driver (nullptr removes it); the caller keeps it alive while it is installed.

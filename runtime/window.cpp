@@ -295,6 +295,9 @@ void Window::create_control(int index) {
     case Kind::radio:
     case Kind::drop_list:
     case Kind::rich_text:
+    case Kind::page:
+    case Kind::spin:
+    case Kind::progress:
         if (!kind_style(d, cls, style, ex, with_text)) return;
         break;
     }
@@ -358,7 +361,7 @@ LRESULT Window::proc(UINT msg, WPARAM wp, LPARAM lp) {
                 queue({EventKind::accepted, c.desc.id});
             else if (code == BN_SETFOCUS)
                 queue({EventKind::selected, c.desc.id});
-        } else if (c.desc.kind == Kind::entry) {
+        } else if (typed(c.desc.kind)) {
             if (code == EN_SETFOCUS) {
                 queue({EventKind::selected, c.desc.id});
             } else if (code == EN_KILLFOCUS && SendMessageW(c.hwnd, EM_GETMODIFY, 0, 0)) {
@@ -467,6 +470,7 @@ Event Window::accept() {
             const Event e = events_.front();
             events_.pop_front();
             if (e.kind == EventKind::close_window) ending_ = true;
+            if (Driver* d = installed_driver()) d->event(*this, e);
             return e;
         }
         MSG msg;
@@ -498,11 +502,11 @@ void Window::process(MSG& msg) {
         if (msg.wParam == VK_TAB && !(code & (DLGC_WANTTAB | DLGC_WANTALLKEYS))) {
             move_focus(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
             done = true;
-        } else if (msg.wParam == VK_RETURN && (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+        } else if (msg.wParam == VK_RETURN && (code & DLGC_BUTTON) && !alerted(0, VK_RETURN)) {
             SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
             done = true;
         } else if ((msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) && index >= 0 &&
-                   controls_[static_cast<size_t>(index)].desc.kind == Kind::entry) {
+                   typed(controls_[static_cast<size_t>(index)].desc.kind)) {
             done = true; // a one-line entry has nothing to do with them (and would beep)
         }
     }
@@ -795,7 +799,7 @@ void Window::set_text(Id control, std::string_view cp949) {
 std::string Window::text(Id control) const {
     const Control* c = find(control);
     if (!c) return {};
-    if (c->hwnd && (c->desc.kind == Kind::entry || c->desc.kind == Kind::prompt || c->desc.kind == Kind::button ||
+    if (c->hwnd && (typed(c->desc.kind) || c->desc.kind == Kind::prompt || c->desc.kind == Kind::button ||
                     c->desc.kind == Kind::group_box))
         return narrow(window_text(c->hwnd));
     return c->desc.text;
@@ -904,7 +908,7 @@ void Window::focus(Id control) {
 
 void Window::type(Id control, std::string_view cp949) {
     Control* c = find(control);
-    if (!c || c->desc.kind != Kind::entry) return;
+    if (!c || !typed(c->desc.kind)) return;
     set_text(control, cp949);
     queue({EventKind::accepted, c->desc.id});
 }

@@ -55,7 +55,15 @@ enum class Kind {
     radio,     // a radio of the option group that is its parent; with an icon and no text a push-like button
     drop_list, // a drop-down list of entries, each with an optional icon (runtime/droplist.h)
     rich_text, // a rich-text editor (runtime/rtfcontrol.h binds it)
+    page,      // a page image: the enhanced metafile named by its text, on white (runtime/imagefield.h)
+    spin,      // a number entry with up and down arrows (runtime/gauges.h)
+    progress,  // a progress bar, 0 to 100 (runtime/gauges.h)
 };
+
+// Controls whose text the user types: entries and spin boxes.
+inline bool typed(Kind k) noexcept {
+    return k == Kind::entry || k == Kind::spin;
+}
 
 namespace flag {
 constexpr unsigned hidden = 1;      // hidden when the window opens

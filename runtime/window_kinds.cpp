@@ -3,6 +3,7 @@
 #ifdef _WIN32
 
 #include "runtime/droplist.h"
+#include "runtime/gauges.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
 
@@ -45,6 +46,12 @@ bool Window::kind_style(const ControlDesc& d, const wchar_t*& cls, DWORD& style,
         with_text = false;
         return true;
     }
+    case Kind::page:
+    case Kind::spin:
+    case Kind::progress:
+        cls = extra_control_class(d.kind, style, ex);
+        with_text = d.kind == Kind::spin;
+        return true;
     default:
         return false;
     }
@@ -72,6 +79,8 @@ void Window::kind_created(int index) {
         c.handler = std::move(list);
     } else if (d.kind == Kind::rich_text) {
         SendMessageW(c.hwnd, EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_SELCHANGE);
+    } else if (d.kind == Kind::spin) {
+        add_spin_arrows(c.hwnd);
     }
 }
 

@@ -61,6 +61,7 @@ TEST(Sort, ColumnSwapIsWhatPrintingGetsUntilAResize) {
     documents(lib);
     lib.close();
     std::vector<LISTFORMAT> printed;
+    const auto listprint = main_procedures().LISTPRINT;
     main_procedures().LISTPRINT = [&](const std::string& title, rt::Queue<LISTFORMAT>& fq, rt::Queue<Q2TYPE>& q2) {
         EXPECT_EQ(u8(title), "편집일순");
         EXPECT_EQ(q2.records(), 3u);
@@ -99,7 +100,7 @@ TEST(Sort, ColumnSwapIsWhatPrintingGetsUntilAResize) {
                          EXPECT_GT(v.list().width(2), 210);
                      },
                  });
-    main_procedures().LISTPRINT = nullptr;
+    main_procedures().LISTPRINT = listprint;
     EXPECT_FALSE(printed.empty());
 }
 
