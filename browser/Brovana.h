@@ -66,3 +66,62 @@ BYTE __stdcall MevMailSend(const char* text1, int number2, int number3, const ch
                            const char* text6, const char* text7, const char* text8, const char* text9,
                            const char* text10, int number11, int number12);
 }
+
+// The browser window. Every function works on the one browser the library drives and does nothing, or answers 0,
+// while there is none. BYTE and 16-bit arguments travel in 32-bit slots; only their low bits are read.
+extern "C" {
+
+// Opens a browser on url, resizable when resizable is 1, all bars hidden; FALSE when one is already open.
+BYTE __stdcall ViewIEWindow(const char* url, std::uint32_t resizable);
+// Asks the browser to quit and forgets it.
+void __stdcall CloseIEWindow();
+void __stdcall GoUrl(const char* url);
+// Places the window at the right edge of the desktop, at the top, with this size (16-bit values).
+void __stdcall SetIEWinSize(std::uint32_t width, std::uint32_t height);
+BYTE __stdcall GetIEWinSize(short* left, short* top, short* width, short* height);
+void __stdcall GoIEHome();
+void __stdcall GoIEForward();
+void __stdcall GoIEBack();
+void __stdcall GoIEStop();
+BYTE __stdcall GetIEForward();
+BYTE __stdcall GetIEBack();
+void __stdcall ShowIEAddressBar(std::uint32_t on);
+void __stdcall ShowIEMenuBar(std::uint32_t on);
+void __stdcall ShowIEToolBar(std::uint32_t on);
+void __stdcall ShowIEStatusBar(std::uint32_t on);
+BYTE __stdcall IsIEWindow();
+// 1 makes the browser refuse every new window; any other value lets it open them.
+void __stdcall ShowNewWindow(std::uint32_t refuse);
+void __stdcall SetIETopWindow(std::uint32_t on);
+BYTE __stdcall GetIEBusy();
+// 1 from the end of a top-level page's loading until the next top-level navigation.
+BYTE __stdcall GetIEComplete();
+// The window's title in the ANSI code page into buffer (256 bytes).
+BYTE __stdcall GetIEWinTitle(char* buffer);
+
+// Simulated input into the browser window, at client points of it.
+BYTE __stdcall GetIEMousePos(int* clientX, int* clientY, int* screenX, int* screenY);
+void __stdcall IEMouseClick(int x, int y);
+BYTE __stdcall IEInputString(const char* text);
+BYTE __stdcall IEInputString2(const char* text);
+// 1 Enter, 2 Tab, 3 Esc, 4 Backspace, 5 End.
+BYTE __stdcall IEInputChar(std::uint32_t code);
+BYTE __stdcall IEMouseInputString(int x, int y, const char* text);
+BYTE __stdcall IEMouseInputString2(int x, int y, const char* text);
+BYTE __stdcall IEMouseInputNumber(int x, int y, const char* text);
+void __stdcall IEMouseMove(int x, int y);
+void __stdcall IEMouseMove2(int x, int y);
+void __stdcall IEMouseClick2(int x, int y);
+void __stdcall IEClickInterval(int x, int y, std::uint32_t milliseconds);
+void __stdcall IEClickMiddleBtn(int x1, int y1, int x2, int y2, std::uint32_t milliseconds);
+void __stdcall IEMouseDrag(int x1, int y1, int x2, int y2);
+void __stdcall IEPageScroll(int unused, int x, int y);
+// 1 top, 2 bottom, 3 a fifth of the window down, 4 up, 5 a window down, 6 up, 7 amount from the top, 8 -amount.
+BYTE __stdcall IEScrollPage(std::uint32_t mode, int amount);
+void __stdcall IESetForegroundWin();
+// 1 arrow, 2 I-beam, 3 hand, 4 hourglass, 5 arrow with hourglass, 0 any other.
+BYTE __stdcall IEGetCursorType();
+int __stdcall ShowMouseCursor(std::uint32_t show);
+BOOL __stdcall MouseMove(int x, int y);
+void __stdcall MouseClick(int x, int y);
+}

@@ -17,6 +17,7 @@ CBrovanaApp::~CBrovanaApp() {
         delete sink;
         sink = nullptr;
     }
+    CIEComCtrlSink::sweepRetired();
     // The handles are the system's shared cursors: the system keeps them alive, DestroyCursor only lets them go.
     DestroyCursor(arrowCursor);
     DestroyCursor(ibeamCursor);
