@@ -5,6 +5,8 @@
 #include "runtime/clock.h"
 #include "runtime/picture.h"
 
+#include <sqlite3.h>
+
 namespace {
 
 using namespace mainwindow_test;
@@ -181,6 +183,76 @@ TEST(Tree, DeletingForGoodRemovesOnlyTheCategorysOwnFolder) {
     }
     lib.get(alone); // trashed by itself earlier: not the category's any more
     EXPECT_EQ(OFC.SUBJ.clip(), "alone");
+}
+
+// Another program holds the library's write lock: every category write is reported through the stop prompt, none
+// is claimed as done, and nothing of it reaches the file. A list whose scan stops on a lock says so.
+TEST(Tree, ACategoryWriteThatFailsIsReportedAndLeavesNothing) {
+    WorkFolder work(L"tree-locked");
+    startup_test::write_office_ids();
+    Library lib;
+    lib.category(1, 1, u"가");
+    lib.category(2, 0, u"나", true);
+    lib.document({.node = 1, .subj = "d1"});
+    lib.document({.node = 2, .subj = "d2", .sort = 10002});
+    lib.close();
+    std::string before;
+    auto contents = [&] {
+        std::string out;
+        rt::Status st = OFFICE.set(OFC_RECORD::TREE_KEY);
+        for (st = st ? OFFICE.next() : st; st; st = OFFICE.next())
+            out += std::to_string(OFC.TREE) + "/" + std::to_string(OFC.SORT) + "/" + std::to_string(OFC.LEVEL) + " ";
+        st = OFFICE.set(OFC_RECORD::NODE_KEY);
+        for (st = st ? OFFICE.next() : st; st; st = OFFICE.next())
+            out += OFC.SUBJ.clip() + "/" + std::to_string(OFC.NODE) + "/" + std::to_string(OFC.SORT) + " ";
+        EXPECT_TRUE(st.end()) << rt::error_text();
+        return out;
+    };
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open("myOFFICE.VL1", &other), SQLITE_OK);
+    const std::string locked = "File Is Already Locked";
+    uitest::ScriptDriver d;
+    d.message_answers = {1, 1};
+    d.popup_answers = {1, 2, 4};
+    run_steps(d, {
+                     [&](const View& v) {
+                         before = contents();
+                         ASSERT_EQ(OFFICE.send("Recover=0"), "0");
+                         ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+                         v.tree().select(v.w, static_cast<int>(Ctl::TREE), 4);
+                         v.w.post(rt::EventKind::accepted, Ctl::TREEDELETE);
+                     },
+                     [&](const View& v) {
+                         EXPECT_EQ(d.stops, (Rows{locked}));
+                         v.right_click_tree(6); // restore
+                     },
+                     [&](const View& v) {
+                         EXPECT_EQ(d.stops, (Rows{locked, locked}));
+                         v.right_click_tree(6); // delete for good
+                     },
+                     [&](const View& v) {
+                         EXPECT_EQ(d.stops, (Rows{locked, locked, locked}));
+                         v.right_click_tree(4); // up
+                     },
+                     [&](const View& v) {
+                         EXPECT_EQ(d.stops, (Rows{locked, locked, locked, locked}));
+                         EXPECT_EQ(d.messages.size(), 2u) << "no success claimed";
+                         EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "나"}));
+                         EXPECT_EQ(contents(), before);
+                         // Now nobody may read either: the list's scan stops at once.
+                         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+                         ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+                         v.choose(2);
+                     },
+                     [&](const View&) {
+                         EXPECT_EQ(d.stops.size(), 5u);
+                         EXPECT_EQ(d.stops.back(), locked);
+                         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+                     },
+                 });
+    sqlite3_close(other);
+    lib.reopen();
+    EXPECT_EQ(contents(), before);
 }
 
 TEST(Tree, TrashedDocumentsGoBackToTheirCategoryUnlessItIsTrashedToo) {
