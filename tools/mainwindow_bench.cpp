@@ -122,6 +122,103 @@ private:
     Clock::time_point started_;
 };
 
+// Trashes and restores the one category of its library from the main window, round after round, timing each from
+// the command to the next wait.
+class CategoryDriver : public rt::Driver {
+public:
+    std::vector<double> trash, restore;
+
+    int message(const rt::MessageRequest&) override { return 1; }
+    int popup(const std::vector<std::string>&) override { return 1; } // "분류 복원"
+    bool stop(std::string_view text) override {
+        std::fprintf(stderr, "stop: %s\n", std::string(text).c_str());
+        return false;
+    }
+    void halt(std::string_view text) override { std::fprintf(stderr, "halt: %s\n", std::string(text).c_str()); }
+    void idle(rt::Window& w) override {
+        if (step_ > 0) (step_ % 2 ? trash : restore).push_back(seconds_since(started_));
+        started_ = Clock::now();
+        if (step_ == 2 * rounds) {
+            w.post(rt::EventKind::close_window);
+            ++step_;
+            return;
+        }
+        if (step_ > 2 * rounds) return;
+        auto& tree = *w.handler(Ctl::TREE);
+        if (step_++ % 2 == 0) {
+            // Rows: root, 편집일순, 목차순, the category, 휴지통.
+            tree.select(w, static_cast<int>(Ctl::TREE), 4);
+            w.post(rt::EventKind::accepted, Ctl::TREEDELETE);
+        } else {
+            // Rows: root, 편집일순, 목차순, 휴지통, the category in it.
+            tree.select(w, static_cast<int>(Ctl::TREE), 5);
+            w.post(rt::EventKind::alert_key, Ctl::TREE, rt::key::mouse_right);
+        }
+    }
+
+private:
+    int step_ = 0;
+    Clock::time_point started_;
+};
+
+// Trashing and restoring a category of 3,334 documents: from the main window, and beside it the same writes made
+// straight through the organizer's category routines, in a library of that one category made here.
+void time_category_writes() {
+    constexpr int documents = 3334;
+    const std::string library = "category-bench.VL1";
+    DeleteFileW(L"category-bench.VL1");
+    main_module_start();
+    OINI.DB = library;
+    auto fail = [](const char* what) {
+        std::fprintf(stderr, "%s: %s %s\n", what, rt::error_text().c_str(), rt::driver_error_text().c_str());
+        std::exit(1);
+    };
+    if (!OFFICE.create() || !OFFICE.open()) fail("create");
+    {
+        rt::Transaction t(OFFICE);
+        OFFICE.clear();
+        if (!OFFICE.add()) fail("add"); // the blank placeholder
+        OFC.TREE = 1;
+        OFC.SORT = 1;
+        OFC.LEVEL = 1;
+        OFC.SUBJ = "category";
+        if (!OFFICE.add()) fail("add");
+        const std::string body(2000, 'x');
+        for (int i = 0; i < documents; ++i) {
+            OFFICE.clear();
+            OFC.NODE = 1;
+            OFC.DATE = 75000 + i % 3000;
+            OFC.TIME = 1 + i;
+            OFC.SUBJ = "document " + std::to_string(i);
+            OFFICE.set_blob(OFC_RECORD::NOTE, body);
+            if (!OFFICE.add()) fail("add");
+        }
+        if (!t.commit()) fail("commit");
+    }
+    std::vector<double> trash_bare, restore_bare;
+    for (int r = 0; r < rounds; ++r) {
+        auto t = Clock::now();
+        if (trash_category(1) != CategoryFailure::none) fail("trash");
+        trash_bare.push_back(seconds_since(t));
+        t = Clock::now();
+        if (restore_category(1) != CategoryFailure::none) fail("restore");
+        restore_bare.push_back(seconds_since(t));
+    }
+    OFFICE.close();
+
+    rt::put_ini("Velquin", "DefaultDB", library, ".\\Velquin.INI");
+    CategoryDriver driver;
+    rt::install_driver(&driver);
+    _main();
+    rt::install_driver(nullptr);
+    ENDUNIQUE();
+    main_module_end();
+    std::printf("trash a category of %d documents: median %.3f s of %zu from the window, %.3f s of the writes alone\n",
+                documents, median(driver.trash), driver.trash.size(), median(trash_bare));
+    std::printf("restore it: median %.3f s of %zu from the window, %.3f s of the writes alone\n",
+                median(driver.restore), driver.restore.size(), median(restore_bare));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -182,5 +279,6 @@ int main(int argc, char** argv) {
         std::printf("%s: %zu rows, median %.3f s of %zu, ratio %.2f to its bare scan\n", st.name, st.rows, t,
                     st.seconds.size(), b > 0 ? t / b : 0.0);
     }
+    time_category_writes();
     return 0;
 }
