@@ -8,6 +8,7 @@
 #include "organizer/filelink.h"
 #include "organizer/office.h"
 #include "runtime/listbox.h"
+#include "runtime/ole.h"
 #include "runtime/picture.h"
 #include "runtime/prompt.h"
 
@@ -77,7 +78,7 @@ rt::WindowDesc UPDATEOFFICE::description() {
                             {176 + 17 * i, 3, 16, 14}, {}, aligns[i], Ctl::RTFTOOLALIGNMENT));
     c.push_back(control(Ctl::RTFTOOLBULLETS, Kind::button, {5, 19, 16, 14}, {}, "BULLETS.ICO", Ctl::GROUP1));
     c.push_back(control(Ctl::RTFTOOLBULLETSTYLE, Kind::panel, {22, 19, 40, 14}, {}, {}, Ctl::GROUP1));
-    c.push_back(control(Ctl::OLE, Kind::panel, {63, 21, 15, 10}, {}, {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::OLE, Kind::ole, {63, 21, 15, 10}, {}, {}, Ctl::GROUP1));
     c.push_back(control(Ctl::RTFTOOLFONTNAME, Kind::panel, {79, 19, 62, 14}, {}, {}, Ctl::GROUP1));
     c.push_back(control(Ctl::RTFTOOLFONTSIZE, Kind::panel, {142, 19, 24, 14}, {}, {}, Ctl::GROUP1));
     const char* styles[] = {"bold.ico", "italic.ico", "undrline.ico"};
@@ -124,10 +125,12 @@ void UPDATEOFFICE::run() {
     list_->set_format(k(u"127L(2)|M~링크파일~@S64@20L(2)|M~설 명~@S60@"));
     category_ = &rt::ListBox::attach(w, Ctl::CATEGORY, rt::rows_of(GNODE, GNODE_FIELDS, std::size(GNODE_FIELDS)));
     category_->set_format("20L(2)|M@S30@#2#");
+    ole_ = &rt::OleContainer::of(w, Ctl::OLE);
     w.open();
     SETUPSCREEN();
     events();
     deactivate_object();
+    ole_ = nullptr;
     window_.reset();
     Q1.free();
     DELQ.free();
@@ -435,14 +438,34 @@ void UPDATEOFFICE::close_form() {
     window_->post(rt::EventKind::close_window);
 }
 
-// The body and the embedded document until the editor and the OLE container stand behind ?RTEXT and ?OLE.
+// The body until the editor stands behind ?RTEXT.
 void UPDATEOFFICE::body_to_screen() {}
 void UPDATEOFFICE::screen_to_body() {}
-std::string UPDATEOFFICE::object_bytes() { return object_; }
-void UPDATEOFFICE::load_object(std::string_view bytes) { object_ = bytes; }
-void UPDATEOFFICE::create_object(std::string_view) {}
-void UPDATEOFFICE::open_object(std::string_view) {}
-void UPDATEOFFICE::deactivate_object() {}
+
+// The embedded document's image as the container holds it now. A stored one that could not be loaded (its program
+// is missing here) is kept as it was rather than emptied.
+std::string UPDATEOFFICE::object_bytes() { return ole_->empty() ? object_ : ole_->save(); }
+
+void UPDATEOFFICE::load_object(std::string_view bytes) {
+    object_ = bytes;
+    ole_->load(bytes);
+}
+
+void UPDATEOFFICE::create_object(std::string_view progid) {
+    object_.clear();
+    if (ole_->create(progid)) ole_->do_verb(rt::verb::open);
+    // The page width of a word-processing document; other programs refuse the property.
+    ole_->set_property("Application.ActiveDocument.PageSetup.PageWidth", "600");
+}
+
+void UPDATEOFFICE::open_object(std::string_view progid) {
+    ole_->open(progid);
+    ole_->do_verb(rt::verb::open);
+}
+
+void UPDATEOFFICE::deactivate_object() {
+    if (ole_) ole_->deactivate();
+}
 
 } // namespace velquin
 

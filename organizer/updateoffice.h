@@ -21,6 +21,7 @@
 
 namespace rt {
 class ListBox;
+class OleContainer;
 struct FileResult;
 } // namespace rt
 
@@ -105,6 +106,7 @@ private:
     std::unique_ptr<rt::Window> window_;
     rt::ListBox* list_ = nullptr;
     rt::ListBox* category_ = nullptr;
+    rt::OleContainer* ole_ = nullptr;
     rt::Queue<Q1_ROW> Q1;
     rt::Queue<DELQ_ROW> DELQ;
     std::string RTEXT; // the RTF body
