@@ -1,0 +1,164 @@
+// Benchmark of the document form (not a test): a document with a body of 2,000,000 bytes of Korean RTF and an
+// embedded object of about 1 MB, opened in the form until it waits for the user, and saved until the form has
+// closed; beside them, in the same run, the bare driver read and write of the same record and large fields.
+//   docform_bench       (the stand-in document servers must be registered: tools/bench-docform does it)
+#include <windows.h>
+
+#include <ole2.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "organizer/globals.h"
+#include "organizer/office.h"
+#include "organizer/startup.h"
+#include "organizer/updateoffice.h"
+#include "runtime/driver.h"
+#include "runtime/text.h"
+#include "document.h"
+
+using namespace velquin;
+using Clock = std::chrono::steady_clock;
+using F = UPDATEOFFICE::Ctl;
+
+namespace {
+
+double seconds_since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+
+// RTF of exactly `size` bytes: Korean lines in two fonts and sizes, cut to length inside the last line.
+std::string korean_rtf(std::size_t size) {
+    const std::string head = "{\\rtf1\\ansi\\ansicpg949\\deff0{\\fonttbl{\\f0\\fnil\\fcharset129 Gulim;}"
+                             "{\\f1\\fnil\\fcharset129 Dotum;}}\\viewkind4\\uc1\\pard\\lang1042\\f0\\fs20 ";
+    const std::string hangul = rt::to_cp949(u"문서 관리 본문의 한 줄입니다. ");
+    std::string line;
+    for (unsigned char c : hangul) {
+        if (c < 0x80) {
+            line += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\'%02x", c);
+            line += hex;
+        }
+    }
+    std::string body = head;
+    for (int n = 0; body.size() + line.size() * 2 + 32 < size; ++n)
+        body += (n % 2 ? "\\f1\\fs24 " : "\\f0\\fs20 ") + line + line + "\\par\n";
+    while (body.size() + 5 < size) body += 'x';
+    return body + "\\par}";
+}
+
+// The storage image of an embedded word-processing object of the stand-in server holding 1 MB of text, made
+// directly (typing that much into the server's window would take minutes).
+std::string large_object() {
+    ILockBytes* bytes = nullptr;
+    IStorage* stg = nullptr;
+    IStream* stream = nullptr;
+    std::string image;
+    if (FAILED(CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes))) return image;
+    if (SUCCEEDED(StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg))) {
+        WriteClassStg(stg, standin::inproc_classes[0].clsid);
+        if (SUCCEEDED(stg->CreateStream(standin::contents_stream, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                        0, &stream))) {
+            const std::wstring text(512 * 1024, L'가');
+            stream->Write(text.data(), static_cast<ULONG>(text.size() * sizeof(wchar_t)), nullptr);
+            stream->Release();
+        }
+        stg->Commit(STGC_DEFAULT);
+        stg->Release();
+        STATSTG st{};
+        bytes->Stat(&st, STATFLAG_NONAME);
+        image.resize(static_cast<std::size_t>(st.cbSize.QuadPart));
+        ULONG got = 0;
+        bytes->ReadAt(ULARGE_INTEGER{}, image.data(), static_cast<ULONG>(image.size()), &got);
+    }
+    bytes->Release();
+    return image;
+}
+
+class BenchDriver : public rt::Driver {
+public:
+    Clock::time_point started;
+    double opened = 0;
+    int message(const rt::MessageRequest& r) override {
+        std::fprintf(stderr, "message: %s\n", r.text.c_str());
+        return 1;
+    }
+    int popup(const std::vector<std::string>&) override { return 0; }
+    bool stop(std::string_view) override { return false; }
+    void halt(std::string_view) override {}
+    void idle(rt::Window& w) override {
+        if (opened != 0) return;
+        opened = seconds_since(started);
+        started = Clock::now();
+        w.post(rt::EventKind::accepted, F::OK);
+    }
+};
+
+} // namespace
+
+int main() {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const std::wstring folder = std::wstring(tmp) + L"velquin-docform-bench";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    SetCurrentDirectoryW(folder.c_str());
+    DeleteFileW(L"bench.VL1");
+    main_module_start();
+    GLO.HOMEPATH = rt::narrow(folder);
+    OINI.DB = rt::narrow(folder) + "\\bench.VL1";
+    GLO.DBPATH = library_root(OINI.DB.view());
+    OINI.DOCID = "Word.Document.8";
+    OINI.FONT = "Gulim";
+    OINI.FONTSIZE = 10;
+    GNODE.add(); // "분류없음"
+    OFFICE.create();
+    OFFICE.open();
+    const std::string body = korean_rtf(2'000'000), object = large_object();
+    if (object.empty()) std::fprintf(stderr, "no embedded object made\n");
+    OFFICE.clear();
+    OFC.SUBJ = "bench";
+    OFC.DATE = 80000;
+    OFC.EXT = object.empty() ? "" : "DOC";
+    OFC.SIZE = static_cast<std::int32_t>(object.size());
+    OFFICE.set_blob(OFC_RECORD::NOTE, body);
+    OFFICE.set_blob(OFC_RECORD::OBJECT, object);
+    OFFICE.add();
+    const std::int32_t pos = OFFICE.position();
+
+    // The bare cost: the record and its large fields read, then written back.
+    auto t = Clock::now();
+    OFFICE.get_at(pos);
+    const std::size_t read = OFFICE.blob(OFC_RECORD::NOTE).size() + OFFICE.blob(OFC_RECORD::OBJECT).size();
+    const double bare_read = seconds_since(t);
+    t = Clock::now();
+    OFFICE.set_blob(OFC_RECORD::NOTE, std::string(OFFICE.blob(OFC_RECORD::NOTE)));
+    OFFICE.set_blob(OFC_RECORD::OBJECT, std::string(OFFICE.blob(OFC_RECORD::OBJECT)));
+    OFFICE.put();
+    const double bare_write = seconds_since(t);
+
+    BenchDriver driver;
+    rt::install_driver(&driver);
+    double opened = 0, saved = 0;
+    for (int run = 0; run < 3; ++run) {
+        OFFICE.get_at(pos);
+        ACTION = 2;
+        driver.opened = 0;
+        driver.started = Clock::now();
+        UPDATEOFFICE().run();
+        const double s = seconds_since(driver.started);
+        if (ACTION != 0) std::fprintf(stderr, "not saved\n");
+        if (run > 0) opened += driver.opened / 2, saved += s / 2; // the first run warms the caches
+    }
+    rt::install_driver(nullptr);
+    OFFICE.get_at(pos);
+    std::printf("body %zu bytes, object %zu bytes (stored body %zu bytes)\n", body.size(), object.size(),
+                OFFICE.blob(OFC_RECORD::NOTE).size());
+    std::printf("bare read of record and large fields   %.3f s (%zu bytes)\n", bare_read, read);
+    std::printf("bare write of record and large fields  %.3f s\n", bare_write);
+    std::printf("form opened until it waits             %.3f s\n", opened);
+    std::printf("form saved until it closed             %.3f s\n", saved);
+    OFFICE.close();
+    main_module_end();
+    return 0;
+}
