@@ -112,8 +112,10 @@ int main() {
     OINI.FONT = "Gulim";
     OINI.FONTSIZE = 10;
     GNODE.add(); // "분류없음"
-    OFFICE.create();
-    OFFICE.open();
+    if (!OFFICE.create() || !OFFICE.open()) {
+        std::fprintf(stderr, "library: %s\n", rt::error_text().c_str());
+        return 1;
+    }
     const std::string body = korean_rtf(2'000'000), object = large_object();
     if (object.empty()) std::fprintf(stderr, "no embedded object made\n");
     OFFICE.clear();
@@ -123,25 +125,25 @@ int main() {
     OFC.SIZE = static_cast<std::int32_t>(object.size());
     OFFICE.set_blob(OFC_RECORD::NOTE, body);
     OFFICE.set_blob(OFC_RECORD::OBJECT, object);
-    OFFICE.add();
+    if (!OFFICE.add()) return 1;
     const std::int32_t pos = OFFICE.position();
 
     // The bare cost: the record and its large fields read, then written back.
     auto t = Clock::now();
-    OFFICE.get_at(pos);
+    if (!OFFICE.get_at(pos)) return 1;
     const std::size_t read = OFFICE.blob(OFC_RECORD::NOTE).size() + OFFICE.blob(OFC_RECORD::OBJECT).size();
     const double bare_read = seconds_since(t);
     t = Clock::now();
     OFFICE.set_blob(OFC_RECORD::NOTE, std::string(OFFICE.blob(OFC_RECORD::NOTE)));
     OFFICE.set_blob(OFC_RECORD::OBJECT, std::string(OFFICE.blob(OFC_RECORD::OBJECT)));
-    OFFICE.put();
+    if (!OFFICE.put()) return 1;
     const double bare_write = seconds_since(t);
 
     BenchDriver driver;
     rt::install_driver(&driver);
     double opened = 0, saved = 0;
     for (int run = 0; run < 3; ++run) {
-        OFFICE.get_at(pos);
+        if (!OFFICE.get_at(pos)) return 1;
         ACTION = 2;
         driver.opened = 0;
         driver.started = Clock::now();
@@ -151,7 +153,7 @@ int main() {
         if (run > 0) opened += driver.opened / 2, saved += s / 2; // the first run warms the caches
     }
     rt::install_driver(nullptr);
-    OFFICE.get_at(pos);
+    if (!OFFICE.get_at(pos)) return 1;
     std::printf("body %zu bytes, object %zu bytes (stored body %zu bytes)\n", body.size(), object.size(),
                 OFFICE.blob(OFC_RECORD::NOTE).size());
     std::printf("bare read of record and large fields   %.3f s (%zu bytes)\n", bare_read, read);

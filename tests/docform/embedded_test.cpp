@@ -88,12 +88,12 @@ TEST(Embedded, EachTypeIsMadeStoredReopenedAndRemoved) {
     EXPECT_EQ(texts(d.messages), "");
     EXPECT_EQ(d.popups.size(), 7u);
     lib.reopen();
-    OFFICE.get_at(find_document("doc 1"));
+    ASSERT_TRUE(OFFICE.get_at(find_document("doc 1")));
     EXPECT_TRUE(OFC.EXT.blank());
     EXPECT_EQ(OFC.SIZE, 0);
     EXPECT_EQ(OFFICE.blob(OFC_RECORD::OBJECT), "");
     for (int i = 1; i < 3; ++i) {
-        OFFICE.get_at(find_document("doc " + std::to_string(i + 1)));
+        ASSERT_TRUE(OFFICE.get_at(find_document("doc " + std::to_string(i + 1))));
         EXPECT_EQ(OFC.EXT.clip(), types[i].ext);
         EXPECT_GT(OFC.SIZE, 0);
         EXPECT_EQ(static_cast<std::size_t>(OFC.SIZE), OFFICE.blob(OFC_RECORD::OBJECT).size());
