@@ -153,6 +153,7 @@ bool RTFCONTROLCLASS::run_dialog(FindDialogProc proc) {
     }
     dialog_ = thread;
     dialog_id_ = id;
+    HANDLE ends = thread;
     // Waits in a message loop of its own, so that the windows of this thread stay responsive and the dialog's
     // calls into the editor are served, until the result has come and the dialog's thread has ended.
     bool answered = false, found = false;
@@ -177,18 +178,16 @@ bool RTFCONTROLCLASS::run_dialog(FindDialogProc proc) {
             close_dialog();
             break;
         }
-        if (WaitForSingleObject(dialog_, 0) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(ends, 0) == WAIT_OBJECT_0) {
             if (answered || !PeekMessageW(&msg, nullptr, WM_APP + rtf_not_found, WM_APP + rtf_found, PM_NOREMOVE))
                 break;
             continue;
         }
-        MsgWaitForMultipleObjectsEx(1, &dialog_, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjectsEx(1, &ends, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
-    if (dialog_) {
-        CloseHandle(dialog_);
-        dialog_ = nullptr;
-        dialog_id_ = 0;
-    }
+    CloseHandle(ends);
+    dialog_ = nullptr;
+    dialog_id_ = 0;
     rethrow_held();
     UPDATECONTROLS();
     CHECKUNDOREDO();
@@ -198,9 +197,10 @@ bool RTFCONTROLCLASS::run_dialog(FindDialogProc proc) {
 void RTFCONTROLCLASS::close_dialog() {
     if (!dialog_) return;
     // Asks the dialog's windows to close, then serves this thread's messages until its thread has ended: the
-    // editor must outlive every call the dialog makes into it.
+    // editor must outlive every call the dialog makes into it. The waiting dialog call closes the handle.
     EnumThreadWindows(dialog_id_, close_window, 0);
-    while (MsgWaitForMultipleObjectsEx(1, &dialog_, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0) {
+    HANDLE thread = dialog_;
+    while (MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -211,9 +211,6 @@ void RTFCONTROLCLASS::close_dialog() {
             DispatchMessageW(&msg);
         }
     }
-    CloseHandle(dialog_);
-    dialog_ = nullptr;
-    dialog_id_ = 0;
 }
 
 } // namespace rt

@@ -6,6 +6,7 @@
 
 #include "organizer/finddialogs.h"
 #include "runtime/droplist.h"
+#include "runtime/prompt.h"
 #include "runtime/rtfcontrol.h"
 
 #include <richedit.h>

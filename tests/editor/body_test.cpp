@@ -1,0 +1,173 @@
+// The body: clipboard, undo and redo with the toolbar's states, files, the size limit and the right-click menu.
+#include "form.h"
+
+#include <vector>
+
+using namespace edtest;
+using uitest::u8;
+
+namespace {
+
+// The driver, answering the save-as dialog as well.
+struct FileDriver : uitest::ScriptDriver {
+    std::deque<std::string> save_answers;
+    bool file_save(std::string_view, std::string& path, std::string_view) override {
+        if (save_answers.empty()) return false;
+        path = save_answers.front();
+        save_answers.pop_front();
+        return true;
+    }
+};
+
+void empty_clipboard(HWND owner) {
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    CloseClipboard();
+}
+
+TEST(Body, ClipboardUndoAndRedoThroughTheToolbarWhichEnablesWhatCanAct) {
+    Form f;
+    empty_clipboard(f.w.hwnd());
+    f.set_body(L"가나다 abc");
+    f.select(0, 0);
+    EXPECT_FALSE(f.w.enabled(Ctl::UNDO));
+    EXPECT_FALSE(f.w.enabled(Ctl::REDO));
+    EXPECT_FALSE(f.w.enabled(Ctl::PASTE));
+
+    f.select(4, 7);
+    f.click(Ctl::CUT);
+    EXPECT_EQ(f.body(), L"가나다 ");
+    EXPECT_TRUE(f.w.enabled(Ctl::PASTE));
+    EXPECT_TRUE(f.w.enabled(Ctl::UNDO));
+    f.select(0, 0);
+    f.click(Ctl::PASTE);
+    EXPECT_EQ(f.body(), L"abc가나다 ");
+    f.select(3, 5);
+    f.click(Ctl::COPY);
+    f.select(7, 7);
+    f.click(Ctl::PASTE);
+    EXPECT_EQ(f.body(), L"abc가나다 가나");
+
+    f.click(Ctl::UNDO);
+    EXPECT_EQ(f.body(), L"abc가나다 ");
+    EXPECT_TRUE(f.w.enabled(Ctl::REDO));
+    f.click(Ctl::REDO);
+    EXPECT_EQ(f.body(), L"abc가나다 가나");
+    f.click(Ctl::UNDO);
+    f.click(Ctl::UNDO);
+    f.click(Ctl::UNDO);
+    EXPECT_EQ(f.body(), L"가나다 abc");
+    EXPECT_FALSE(f.w.enabled(Ctl::UNDO));
+}
+
+// The editor's own RTF of a Korean body that takes exactly `size` bytes.
+std::string korean_rtf(Form& f, size_t size) {
+    std::wstring text;
+    auto make = [&](size_t korean, size_t ascii) {
+        text.clear();
+        for (size_t i = 0; i < korean; ++i)
+            text += i % 100 == 99 ? L'\r' : static_cast<wchar_t>(L'가' + i % 2000);
+        text.append(ascii, L'a');
+        SetWindowTextW(f.edit(), text.c_str());
+        return f.ed.rtf().size();
+    };
+    const size_t base = make(0, 0);
+    const double per_char = (static_cast<double>(make(1000, 0)) - static_cast<double>(base)) / 1000;
+    size_t korean = static_cast<size_t>(static_cast<double>(size - base) / per_char);
+    size_t got = make(korean, 0);
+    while (got > size) {
+        korean -= (got - size) / 8 + 1;
+        got = make(korean, 0);
+    }
+    got = make(korean, size - got);
+    return got == size ? f.ed.rtf() : std::string();
+}
+
+TEST(Body, AKoreanBodyOfTheFullSizeRoundTripsAndOpenAndPasteRefuseToGoOverIt) {
+    Form f;
+    const std::string full = korean_rtf(f, rt::rtf_body_limit - 1);
+    ASSERT_EQ(full.size(), rt::rtf_body_limit - 1);
+    EXPECT_NE(full.find("\\ansicpg949"), std::string::npos);
+    EXPECT_NE(full.find("\\'b0\\'a1"), std::string::npos); // 가 as CP949 bytes
+    f.set_body(L"");
+    f.ed.set_rtf(full);
+    EXPECT_TRUE(f.ed.rtf() == full) << "the full-size body did not come back byte for byte";
+
+    uitest::TempFolder dir(L"velquin-editor");
+    const std::wstring bigger = dir.file(L"큰문서.rtf");
+    std::string over = full;
+    over.insert(over.rfind("\\par"), "abcdefghij");
+    uitest::write_bytes(bigger, over);
+    empty_clipboard(f.w.hwnd());
+    FileDriver d;
+    d.file_answers = {rt::narrow(bigger)};
+    d.message_answers = {rt::button::ok, rt::button::ok};
+    {
+        uitest::DriverScope scope(d);
+        f.click(Ctl::OPEN);
+        EXPECT_TRUE(f.ed.rtf() == full) << "an open over the limit changed the body";
+        ASSERT_TRUE(OpenClipboard(f.w.hwnd()));
+        HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, 2 * 11);
+        memcpy(GlobalLock(g), L"abcdefghij", 2 * 11);
+        GlobalUnlock(g);
+        SetClipboardData(CF_UNICODETEXT, g);
+        CloseClipboard();
+        f.select(0, 0);
+        f.click(Ctl::PASTE);
+        EXPECT_TRUE(f.ed.rtf() == full) << "a paste over the limit changed the body";
+    }
+    ASSERT_EQ(d.messages.size(), 2u);
+    for (const rt::MessageRequest& m : d.messages) {
+        EXPECT_NE(u8(m.text).find("2,000,000"), std::string::npos) << u8(m.text);
+        EXPECT_EQ(m.icon, rt::Icon::exclamation);
+    }
+}
+
+TEST(Body, OpensRtfAndKoreanTextFilesAndSavesAsRtf) {
+    Form f;
+    uitest::TempFolder dir(L"velquin-editor-files");
+    const std::wstring text = dir.file(L"메모.txt"), saved = dir.file(L"저장.rtf");
+    uitest::write_bytes(text, K(u"한글 메모\r\n둘째 줄"));
+    FileDriver d;
+    d.file_answers = {rt::narrow(text), rt::narrow(saved)};
+    d.save_answers = {rt::narrow(saved)};
+    uitest::DriverScope scope(d);
+    f.click(Ctl::OPEN);
+    EXPECT_EQ(f.body(), L"한글 메모\r\n둘째 줄");
+    f.select(0, 2);
+    f.click(Ctl::BOLD);
+    const std::string rtf = f.ed.rtf();
+    f.click(Ctl::SAVE);
+    EXPECT_EQ(uitest::read_bytes(saved), rtf);
+    f.set_body(L"");
+    f.click(Ctl::OPEN);
+    EXPECT_EQ(f.ed.rtf(), rtf);
+    ASSERT_EQ(d.file_dialogs.size(), 2u);
+    EXPECT_EQ(u8(d.file_dialogs[0]), "불러오기");
+}
+
+TEST(Body, TheRightClickMenuHasTheStandardEntriesAndTheOwnersAfterThem) {
+    Form f;
+    f.set_body(L"가나다 abc");
+    f.select(0, 0);
+    f.ed.extra_menu = K(u"메모 추가");
+    uitest::ScriptDriver d;
+    d.popup_answers = {7, 8};
+    uitest::DriverScope scope(d);
+    SendMessageW(f.edit(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    CHARRANGE all{};
+    SendMessageW(f.edit(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&all));
+    SendMessageW(f.edit(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    ASSERT_EQ(d.popups.size(), 2u);
+    std::vector<std::string> items;
+    for (const std::string& s : d.popups[0])
+        items.push_back(u8(s));
+    const std::vector<std::string> want = {"실행 취소", "다시 실행", "잘라내기",  "복사",
+                                           "붙여넣기",  "삭제",      "모두 선택", "메모 추가"};
+    EXPECT_EQ(items, want);
+    EXPECT_EQ(all.cpMin, 0);
+    EXPECT_GE(all.cpMax, 7); // the whole text, its closing paragraph mark too
+    EXPECT_EQ(f.ed.extra_chosen, 1);
+}
+
+} // namespace
