@@ -13,7 +13,13 @@ namespace velquin {
 
 std::string library_root(std::string_view db_path) {
     const std::string path = rt::clip(db_path);
-    return path.substr(0, path.find('.'));
+    // By characters: the trail byte of a double-byte character may look like '\\'.
+    std::size_t dot = std::string::npos;
+    for (std::size_t i = 0; i < path.size(); i += rt::cut_point(std::string_view(path).substr(i), 1) == 1 ? 1 : 2) {
+        if (path[i] == '\\' || path[i] == '/' || path[i] == ':') dot = std::string::npos;
+        if (path[i] == '.') dot = i;
+    }
+    return path.substr(0, dot);
 }
 
 std::string default_library(std::string_view home_path) { return rt::clip(home_path) + "\\myOFFICE.VL1"; }

@@ -7,7 +7,8 @@
 
 namespace velquin {
 
-// The library's path up to, not including, its first "."; the whole path when it has none.
+// The library's path without the extension of its file name (the last "." in the file name and what follows);
+// the whole path when the file name has none. Dots in folder names stay.
 std::string library_root(std::string_view db_path);
 
 // The default library in the start folder: the folder without trailing blanks, then "\myOFFICE.VL1".

@@ -13,7 +13,9 @@ using Rows = std::vector<std::string>;
 TEST(Library, AnotherLibraryRebuildsTheTreeAndShowsTheBanner) {
     WorkFolder work(L"open-other");
     startup_test::write_office_ids();
-    const std::string other = work.cp949() + "\\other.VL1";
+    // In a folder with a dot: the link root is the library's path without the extension of its file name.
+    CreateDirectoryW(work.file(L"kim.js").c_str(), nullptr);
+    const std::string other = work.cp949() + "\\kim.js\\other.VL1";
     {
         Library lib;
         lib.category(1, 1, u"가");
@@ -63,7 +65,7 @@ TEST(Library, AnotherLibraryRebuildsTheTreeAndShowsTheBanner) {
                          EXPECT_FALSE(v.w.visible(Ctl::LIST2));
                          EXPECT_EQ(v.w.title(), "Velquin - " + other);
                          EXPECT_EQ(v.w.position(), saved);
-                         EXPECT_EQ(GLO.DBPATH.clip(), work.cp949() + "\\other");
+                         EXPECT_EQ(GLO.DBPATH.clip(), work.cp949() + "\\kim.js\\other");
                          v.choose(2);
                      },
                      [](const View& v) {

@@ -132,13 +132,14 @@ TEST(Tree, ATrashedCategoryComesBackAtThePlaceOfItsNumber) {
 }
 
 TEST(Tree, DeletingForGoodRemovesOnlyTheCategorysOwnFolder) {
-    WorkFolder work(L"tree-delete");
+    WorkFolder work(L"kim.js"); // a dot in the library's folder
     startup_test::write_office_ids();
     Library lib;
     lib.category(1, 1, u"가");
     const std::int32_t na = lib.category(2, 0, u"나", true);
     const std::int32_t up = lib.category(3, 0, u"..", true);
     const std::int32_t gone = lib.category(4, 0, u"없는폴더", true);
+    const std::int32_t dotted = lib.category(5, 0, u"가.", true); // Windows would take it for "가"
     const std::int32_t d1 = lib.document({.node = 2, .subj = "d1", .sort = 10002});
     const std::int32_t d2 = lib.document({.node = 2, .subj = "d2", .sort = 10002});
     const std::int32_t alone = lib.document({.node = TRASH, .subj = "alone", .sort = 2});
@@ -150,35 +151,44 @@ TEST(Tree, DeletingForGoodRemovesOnlyTheCategorysOwnFolder) {
     const std::wstring folder = root + L"\\" + rt::wide(K(u"나"));
     CreateDirectoryW(folder.c_str(), nullptr);
     CreateDirectoryW((folder + L"\\empty").c_str(), nullptr);
+    const std::wstring live = root + L"\\" + rt::wide(K(u"가"));
+    CreateDirectoryW(live.c_str(), nullptr);
+    startup_test::write_file(live + L"\\b.txt", "b");
     startup_test::write_file(folder + L"\\a.txt", "a");
     startup_test::write_file(root + L"\\keep.txt", "k");
     startup_test::write_file(work.file(L"keep-too.txt"), "k");
 
     uitest::ScriptDriver d;
-    d.message_answers = {1, 1, 1};
-    d.popup_answers = {2, 2, 2};
+    d.message_answers = {1, 1, 1, 1};
+    d.popup_answers = {2, 2, 2, 2};
     run_steps(d, {
                      [](const View& v) {
-                         EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "나", "..", "없는폴더"}));
+                         EXPECT_EQ(v.tree_rows(),
+                                   (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "나", "..", "없는폴더", "가."}));
                          v.right_click_tree(6);
                      },
                      [&](const View& v) {
                          EXPECT_EQ(u8(d.messages.at(0).text), "분류와 포함된 문서를 완전히 삭제합니다. 복구할 수 "
                                                                 "없습니다. ");
-                         EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "..", "없는폴더"}));
+                         EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "..", "없는폴더", "가."}));
                          v.right_click_tree(6);
                      },
                      [&](const View& v) {
-                         EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "없는폴더"}));
+                         EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "없는폴더", "가."}));
+                         v.right_click_tree(6);
+                     },
+                     [&](const View& v) {
+                         EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "가."}));
                          v.right_click_tree(6);
                      },
                      [&](const View& v) { EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW})); },
                  });
     EXPECT_FALSE(exists(folder));
+    EXPECT_TRUE(exists(live + L"\\b.txt"));
     EXPECT_TRUE(exists(root + L"\\keep.txt"));
     EXPECT_TRUE(exists(work.file(L"keep-too.txt")));
     lib.reopen();
-    for (std::int32_t pos : {na, up, gone, d1, d2, d3}) {
+    for (std::int32_t pos : {na, up, gone, dotted, d1, d2, d3}) {
         EXPECT_EQ(OFFICE.get_at(pos).code(), rt::ERR_RECORD_NOT_FOUND) << pos;
     }
     lib.get(alone); // trashed by itself earlier: not the category's any more

@@ -51,7 +51,8 @@ TEST(DocList, SearchIsByteExactOnWholeCharacters) {
 TEST(DocList, FolderNamesStayInsideTheLinkRoot) {
     EXPECT_TRUE(is_own_folder_name(to_cp949(u"회의 자료")));
     EXPECT_TRUE(is_own_folder_name("a.b   "));
-    for (const char* bad : {"", "   ", ".", "..", "..\\x", "a/b", "c:", "C:\\Windows", "*", "a?"})
+    for (const char* bad : {"", "   ", ".", "..", "...", ". .", "a.", "a .", " .", "..\\x", "a/b", "c:", "C:\\Windows", "*",
+                            "a?", "a\"b", "a<b", "a>b", "a|b"})
         EXPECT_FALSE(is_own_folder_name(bad)) << bad;
     // No CP949 trail byte is a separator: a lead byte before '\' is a byte of its own, and the '\' counts.
     EXPECT_FALSE(is_own_folder_name("\x95\x5C"));
