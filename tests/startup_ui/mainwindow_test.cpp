@@ -134,7 +134,8 @@ TEST(MainWindow, DefaultDBInAFolderWithADot) {
     close_when_idle(d);
     EXPECT_EQ(run_main(d), "");
     EXPECT_TRUE(exists(dir.file(L"old.files\\내 문서.VL1")));
-    EXPECT_EQ(u8(rt::clip(GLO.DBPATH.view())), u8(dir.cp949() + "\\old")) << "cut at the folder's dot";
+    EXPECT_EQ(u8(rt::clip(GLO.DBPATH.view())), u8(dir.cp949() + "\\old.files\\" + K(u"내 문서")))
+        << "the folder's dot stays";
     EXPECT_EQ(u8(ini("Velquin", "DefaultDB")), u8(library)) << "the Korean path comes back byte for byte";
 }
 
