@@ -2,6 +2,7 @@
 #include "organizer/browseoffice.h"
 #include "organizer/finddialogs.h"
 #include "organizer/globals.h"
+#include "organizer/listexcel.h"
 
 #include <windows.h>
 
@@ -11,6 +12,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     _fpreset();
     velquin::main_module_start();
     velquin::register_find_dialogs();
+    velquin::main_procedures().LISTEXCEL = velquin::LISTEXCEL;
     velquin::_main();
     velquin::main_module_end();
     return 0;

@@ -16,6 +16,9 @@ add_library(organizer_windows STATIC ${CMAKE_CURRENT_LIST_DIR}/standard.cpp ${CM
 target_compile_options(organizer_windows PRIVATE ${VELQUIN_WARNINGS})
 # Brovana.dll is bound at load time: the version check imports its page fetch.
 target_link_libraries(organizer_windows PUBLIC organizer_core Brovana comctl32 gdi32 ole32 oleaut32 uuid shell32)
+# The spreadsheet export and the writer behind it.
+target_sources(organizer_windows PRIVATE ${CMAKE_CURRENT_LIST_DIR}/listexcel.cpp)
+target_link_libraries(organizer_windows PUBLIC velquin_xl)
 
 add_executable(Velquin WIN32 ${CMAKE_CURRENT_LIST_DIR}/main.cpp ${CMAKE_CURRENT_LIST_DIR}/Velquin.rc)
 # The resource script names its icons and pictures relative to its own folder.
