@@ -90,8 +90,11 @@ TEST(ListExcel, NamesTheWorkbookByTheRulesAndOpensIt) {
     const struct {
         std::string chosen, saved, kind;
     } cases[] = {
-        {"list", "list.xls", "xls"},           {"list.xlsx", "list.xlsx", "xlsx"},
-        {"LIST2.XLS", "LIST2.XLS", "xls"},     {"list.xls.txt", "list.xls.txt", "xls"},
+        {"list", "list.xls", "xls"},
+        {K(u"목록 2026"), K(u"목록 2026.xls"), "xls"},
+        {"list.xlsx", "list.xlsx", "xlsx"},
+        {"LIST2.XLS", "LIST2.XLS", "xls"},
+        {"list.xls.txt", "list.xls.txt", "xls"},
         {"list3.xls  ", "list3.xls  ", "xls"}, // the trailing blanks are the platform's to drop
     };
     ExportDriver d;
