@@ -83,16 +83,16 @@ std::string long_form(std::string_view path) {
 }
 
 std::string CHECKVERSION(std::string_view file_name) {
-    // The A functions, as the name is CP949 text; the bare name is found by the usual search, own folder first.
-    const std::string name = rt::clip(file_name) + ".exe";
+    // The name is CP949 text, converted explicitly; the bare name is found by the usual search, own folder first.
+    const std::wstring name = rt::wide(rt::clip(file_name) + ".exe");
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(name.c_str(), &ignored);
+    DWORD size = GetFileVersionInfoSizeW(name.c_str(), &ignored);
     if (size == 0) return std::string();
     std::vector<unsigned char> data(size);
-    if (!GetFileVersionInfoA(name.c_str(), 0, size, data.data())) return std::string();
+    if (!GetFileVersionInfoW(name.c_str(), 0, size, data.data())) return std::string();
     VS_FIXEDFILEINFO* info = nullptr;
     UINT len = 0;
-    if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &len) || info == nullptr ||
+    if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &len) || info == nullptr ||
         len < sizeof(VS_FIXEDFILEINFO))
         return std::string();
     return product_version_text(info->dwProductVersionMS, info->dwProductVersionLS);

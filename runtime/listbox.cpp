@@ -116,6 +116,8 @@ struct ListBox::Impl {
 
     static LRESULT CALLBACK list_proc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK header_proc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK list_messages(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK header_messages(HWND, UINT, WPARAM, LPARAM);
 
     std::size_t rows() const { return src.rows ? src.rows() : 0; }
     const void* row(std::size_t n) const { return n >= 1 && n <= rows() && src.row ? src.row(n) : nullptr; }
@@ -313,6 +315,10 @@ struct ListBox::Impl {
 };
 
 LRESULT CALLBACK ListBox::Impl::header_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    return guarded(&header_messages, h, msg, wp, lp);
+}
+
+LRESULT CALLBACK ListBox::Impl::header_messages(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = subclass_data<Impl>(h);
     const WNDPROC next = self->header_next;
     POINT pt = point_of(lp);
@@ -340,6 +346,10 @@ LRESULT CALLBACK ListBox::Impl::header_proc(HWND h, UINT msg, WPARAM wp, LPARAM 
 }
 
 LRESULT CALLBACK ListBox::Impl::list_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    return guarded(&list_messages, h, msg, wp, lp);
+}
+
+LRESULT CALLBACK ListBox::Impl::list_messages(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = subclass_data<Impl>(h);
     const WNDPROC next = self->list_next;
     POINT pt = point_of(lp);
@@ -622,6 +632,7 @@ struct TreeBox::Impl {
     WNDPROC tree_next = nullptr; // the control's own procedure, behind ours
 
     static LRESULT CALLBACK tree_proc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK tree_messages(HWND, UINT, WPARAM, LPARAM);
 
     std::size_t rows() const { return src.rows ? src.rows() : 0; }
     const void* row(std::size_t n) const { return n >= 1 && n <= rows() && src.row ? src.row(n) : nullptr; }
@@ -706,6 +717,10 @@ struct TreeBox::Impl {
 };
 
 LRESULT CALLBACK TreeBox::Impl::tree_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    return guarded(&tree_messages, h, msg, wp, lp);
+}
+
+LRESULT CALLBACK TreeBox::Impl::tree_messages(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = subclass_data<Impl>(h);
     const WNDPROC next = self->tree_next;
     switch (msg) {

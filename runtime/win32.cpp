@@ -41,6 +41,15 @@ void rethrow_held() {
     if (held) std::rethrow_exception(std::exchange(held, nullptr));
 }
 
+LRESULT guarded(WNDPROC proc, HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    try {
+        return proc(h, msg, wp, lp);
+    } catch (...) {
+        hold_exception();
+        return 0;
+    }
+}
+
 WNDPROC subclass(HWND h, WNDPROC proc, void* data) {
     if (!h) return nullptr;
     SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));

@@ -104,6 +104,9 @@ void report_failure(const char* function, std::string_view argument, DWORD code 
 // held wins until it is thrown.
 void hold_exception() noexcept;
 void rethrow_held();
+// Runs a subclass procedure so that nothing it throws crosses it: the exception is held as above and the message
+// answered 0.
+LRESULT guarded(WNDPROC proc, HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept;
 
 // Puts `proc` in front of the window procedure of control `h`, with `data` for it in the control's GWLP_USERDATA
 // (which the system's controls leave to the program); answers the procedure it now stands in front of, which
