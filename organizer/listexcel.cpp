@@ -66,6 +66,14 @@ void LISTEXCEL(const std::string& title, rt::Queue<LISTFORMAT>& FQ, rt::Queue<Q2
         ~FolderBack() { SetCurrentDirectoryW(rt::wide(path).c_str()); }
     } folder_back{PATHNOW};
     if (!EXCELWRITE(SFILENAME, SHEETNAME, BOOK, SHEET)) return;
+    // An .xls sheet holds 65,536 rows, the header row among them: a longer list would lose its last rows, so it
+    // goes only into an .xlsx workbook.
+    if (!is_xml_workbook(SFILENAME) && Q2.records() > XLS_BODY_ROWS) {
+        xlBookReleaseA(BOOK);
+        rt::message(k(u"목록이 65,535개보다 많아 .xls 파일에 모두 담을 수 없습니다.|파일 이름 끝을 .xlsx로 하여 다시 "
+                      u"저장해 주세요."));
+        return;
+    }
 
     FORMATHANDLE[0] = xlBookAddFormatA(BOOK, nullptr);
     xlFormatSetNumFormatA(FORMATHANDLE[0], 14);

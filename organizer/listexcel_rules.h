@@ -2,6 +2,7 @@
 // made into a workbook's name, the kind of workbook, the column widths, and which values are numbers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +19,9 @@ std::string workbook_name(std::string_view chosen);
 
 // True when the name (without trailing blanks) ends in "x" or "X": an .xlsx workbook; else an .xls one.
 bool is_xml_workbook(std::string_view name);
+
+// The list rows an .xls sheet holds below its header row.
+inline constexpr std::size_t XLS_BODY_ROWS = 65535;
 
 // True for the list's two date columns, "편집일" and "삭제일".
 bool is_date_header(std::string_view header);

@@ -4,6 +4,7 @@
 #include "tests/mainwindow/support.h"
 
 #include "organizer/listexcel.h"
+#include "organizer/listexcel_rules.h"
 #include "runtime/clock.h"
 #include "runtime/launch.h"
 #include "runtime/picture.h"
@@ -147,6 +148,30 @@ TEST(ListExcel, AFailedSaveIsReportedAndNothingOpens) {
     EXPECT_NE(d.messages[0].text.find(K(u"엑셀파일을 저장하지 못했습니다.")), std::string::npos);
     EXPECT_EQ(d.messages[0].text.substr(d.messages[0].text.size() - missing.size()), missing);
     EXPECT_FALSE(startup_test::exists(setup.log)) << "the shell was not asked to open it";
+}
+
+// A list longer than an .xls sheet holds is refused for .xls with a word on .xlsx, and nothing is written.
+TEST(ListExcel, AListTooLongForXlsIsRefused) {
+    ExportSetup setup(L"excel-rows");
+    rt::Queue<LISTFORMAT> FQ;
+    FQ.NO = 1;
+    FQ.NAME = "Title";
+    FQ.WIDTH = 50;
+    FQ.add();
+    rt::Queue<Q2TYPE> Q2;
+    for (std::size_t i = 0; i < XLS_BODY_ROWS + 1; ++i) Q2.add();
+    const std::string file = setup.work.cp949() + "\\big.xls";
+    ExportDriver d;
+    d.save_answers.push_back(file);
+    d.message_answers.push_back(1);
+    {
+        uitest::DriverScope scope(d);
+        LISTEXCEL("big", FQ, Q2);
+    }
+    ASSERT_EQ(d.messages.size(), 1u);
+    EXPECT_EQ(d.messages[0].text.find(K(u"목록이 65,535개보다 많아")), 0u) << u8(d.messages[0].text);
+    EXPECT_EQ(kind_of(rt::wide(file)), "none");
+    EXPECT_FALSE(startup_test::exists(setup.log));
 }
 
 // The list's columns and values as cells; check_exports.py reads the two workbooks it leaves.
