@@ -207,11 +207,17 @@ void BROWSEOFFICE::SETUPSCREEN() {
     WINRESIZE.set_strategy(Ctl::GROUP3, rs::right | rs::top, rs::keep_width | rs::keep_height);
     for (Ctl b : {Ctl::BUTTON18, Ctl::BUTTON19, Ctl::BUTTON20, Ctl::BUTTON21, Ctl::BUTTON22})
         WINRESIZE.set_strategy(b, rs::centre_x | rs::centre_y, rs::keep_width | rs::keep_height);
+    // The banner's picture stays under its click areas, so that each still lies on what it opens.
+    WINRESIZE.set_strategy(Ctl::IMAGE4, rs::centre_x | rs::centre_y, rs::keep_width | rs::keep_height);
     // 7. Place from the settings file.
     INIRESTOREWINDOW(w, MAIN_SECTION, SETTINGS_FILE);
     WINRESIZE.resize();
     // 8.
-    INITWIDTH = w.position(Ctl::LIST2).w;
+    // The list's width at the design size, which the column layouts are made for: at any other size the title
+    // column takes the difference. (Measured after a maximized start, it would make every later size narrower
+    // than the layouts, and the title column's width negative.)
+    const rt::Rect design = w.description().controls[static_cast<std::size_t>(w.index_of(Ctl::LIST2))].at;
+    INITWIDTH = w.units().du_x(w.units().x(design.w));
     // 9, 10. A new library gets a blank placeholder record and the notice document.
     if (OFFICE.records() == 0) {
         OFFICE.clear();

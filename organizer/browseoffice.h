@@ -97,7 +97,8 @@ private:
     void RESTORE_RECORD();
     bool get_tree_selection();                 // the TREE row of the tree's selection into the buffer
     bool get_category(std::int16_t number);    // the category record through OFC:TREE_KEY
-    void select_tree_row(std::size_t row);     // selects it and shows the view it stands for
+    void select_tree_row(std::size_t row);     // selects it; the list keeps its view
+    void show_tree_row(std::size_t row);       // selects it and shows its view, as the user's choice does
     void select_tree_pointer(std::int32_t pos); // the TREE row of a category record
 
     // Document list.

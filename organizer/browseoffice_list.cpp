@@ -18,6 +18,9 @@ namespace velquin {
 
 namespace {
 
+// Q2TYPE's field SIZE, by number.
+constexpr int SIZE_FIELD = 6;
+
 // The row order of the edit-date and category views: newest first.
 const auto newest_first = rt::order(rt::desc(&Q2TYPE::DATE), rt::desc(&Q2TYPE::TIME));
 
@@ -140,15 +143,25 @@ void BROWSEOFFICE::header_sort() {
     const std::string h = SAV_FORMAT.clip();
     const int field = list_->field(clicked);
     const bool known = field >= 1 && field <= static_cast<int>(std::size(Q2TYPE_FIELDS));
+    // By the field itself, so that dates and numbers compare as numbers; the size text by the size it shows.
+    auto by_column = [&](bool descending) {
+        if (field == SIZE_FIELD)
+            Q2.sort([descending](const Q2TYPE& a, const Q2TYPE& b) {
+                const std::int64_t x = size_of_text(a.SIZE.view()), y = size_of_text(b.SIZE.view());
+                return descending ? y < x : x < y;
+            });
+        else
+            Q2.sort(rt::order(rt::by_field<Q2TYPE>(Q2TYPE_FIELDS[field - 1], descending)));
+    };
     if (ends_with(h, up)) {
         list_->set_header(clicked, h.substr(0, h.size() - 2) + down);
-        if (known) Q2.sort(rt::order(rt::by_field<Q2TYPE>(Q2TYPE_FIELDS[field - 1], true)));
+        if (known) by_column(true);
     } else if (ends_with(h, down)) {
         list_->set_header(clicked, h.substr(0, h.size() - 2));
         Q2.sort(newest_first);
     } else {
         list_->set_header(clicked, h + up);
-        if (known) Q2.sort(rt::order(rt::by_field<Q2TYPE>(Q2TYPE_FIELDS[field - 1])));
+        if (known) by_column(false);
     }
     list_->refresh();
 }

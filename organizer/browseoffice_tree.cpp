@@ -113,6 +113,12 @@ void BROWSEOFFICE::select_tree_row(std::size_t row) {
     tree_->select(*window_, static_cast<int>(Ctl::TREE), static_cast<int>(row));
 }
 
+// After the tree changed under the list: the list shows the chosen row's view, never documents that are gone.
+void BROWSEOFFICE::show_tree_row(std::size_t row) {
+    select_tree_row(row);
+    TREE_ACCEPTED();
+}
+
 void BROWSEOFFICE::select_tree_pointer(std::int32_t pos) {
     for (std::size_t n = 1; n <= TREE.records(); ++n)
         if (TREE.row(n).POINTER == pos) {
@@ -197,6 +203,7 @@ void BROWSEOFFICE::DELETE_CATEGORY() {
     case CategoryFailure::file: rt::stop(rt::error_text()); return;
     }
     SET_TREE();
+    show_tree_row(2);
 }
 
 void BROWSEOFFICE::MOVE_CATEGORY(int step) {
@@ -230,7 +237,7 @@ void BROWSEOFFICE::TRASH_CATEGORY() {
     }
     if (rt::message(k(u"선택한 문서분류를 삭제하시겠습니까?"), k(u"문서분류 삭제"), rt::Icon::information,
                     k(u"예(Y)|아니오(N)"), 2, rt::Modal::system) != 1) {
-        select_tree_row(2);
+        show_tree_row(2);
         return;
     }
     if (!get_category(TREE.TREENO)) {
@@ -242,11 +249,11 @@ void BROWSEOFFICE::TRASH_CATEGORY() {
     if (failed != CategoryFailure::none) {
         // Nothing was trashed.
         rt::stop(failed == CategoryFailure::category_missing ? k(u"해당분류를 찾을 수 없습니다.") : rt::error_text());
-        select_tree_row(2);
+        show_tree_row(2);
         return;
     }
     SET_TREE();
-    select_tree_row(2);
+    show_tree_row(2);
 }
 
 void BROWSEOFFICE::RESTORE_RECORD() {

@@ -1,6 +1,7 @@
 // Column layouts, row texts, the search test and folder names of the main window's tree and list.
 #include "organizer/doclist.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "runtime/text.h"
@@ -17,6 +18,8 @@ std::size_t char_length(std::string_view s, std::size_t at) {
 } // namespace
 
 std::string list_layout(std::int16_t treeno, std::int32_t wider) {
+    // A title column narrower than nothing would end the layout where its width stands.
+    wider = std::max(wider, -210);
     // The columns after the title are the same in every view but the index view.
     static const std::string rest_after_title = rt::to_cp949(
         u"L(4)|_M~제목~@S80@#2#20L(2)|_M~목차~@S5@#1#39L(2)|_M~분류~@S30@#3#15L|_MI~종류~@S3@29R(2)|_M~삽입문서~@S8@"
@@ -40,6 +43,19 @@ std::string size_text(std::int32_t bytes) {
     else if (bytes != 0)
         text = std::to_string(bytes) + " b";
     return text.substr(0, 8);
+}
+
+std::int64_t size_of_text(std::string_view text) {
+    std::int64_t value = 0;
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = value * 10 + (text[i] - '0');
+    const std::string unit = rt::clip(text.substr(std::min(i, text.size())));
+    if (unit == " M") return value * 1000000;
+    if (unit == " K") return value * 1000;
+    return value;
 }
 
 std::uint8_t icon_type(std::string_view ext) {

@@ -24,6 +24,10 @@ std::string list_layout(std::int16_t treeno, std::int32_t wider);
 // The size text of an embedded document of `bytes` bytes: "1 M", "12 K", "999 b", blank for 0; at most 8 bytes.
 std::string size_text(std::int32_t bytes);
 
+// The number of bytes a size text stands for ("53 K" 53,000, "1 M" 1,000,000, "999 b" 999), 0 for a blank one:
+// the size column sorts by it.
+std::int64_t size_of_text(std::string_view text);
+
 // The list's icon for a document type (EXT): 1 Word, 2 Excel, 3 PowerPoint, 0 none.
 std::uint8_t icon_type(std::string_view ext);
 

@@ -108,6 +108,7 @@ HWND owner_window() {
 constexpr int own_first_id = 100; // ids of the own buttons: clear of IDOK and IDCANCEL
 
 struct OwnBox {
+    std::wstring caption;
     std::wstring text;
     Icon icon = Icon::none;
     std::vector<std::wstring> labels;
@@ -142,7 +143,19 @@ void lay_out(HWND dlg, OwnBox& box) {
     const int gap = tm.tmAveCharWidth * 2;
     buttons_w += gap * static_cast<int>(widths.size() > 0 ? widths.size() - 1 : 0);
 
-    const int client_w = std::max(content_w, buttons_w) + 2 * margin;
+    // The title bar's caption, in its own font, beside the close box: never cut.
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof ncm;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+    UniqueFont caption_font(CreateFontIndirectW(&ncm.lfCaptionFont));
+    SIZE caption{};
+    {
+        Selected cap(dc.get(), caption_font.get());
+        GetTextExtentPoint32W(dc.get(), box.caption.c_str(), static_cast<int>(box.caption.size()), &caption);
+    }
+    const int title_w = caption.cx + 3 * GetSystemMetrics(SM_CXSIZE);
+
+    const int client_w = std::max({content_w, buttons_w, title_w - 2 * margin}) + 2 * margin;
     const int client_h = margin + content_h + margin + button_h + margin;
     const HINSTANCE self = GetModuleHandleW(nullptr);
     if (icon_size) {
@@ -220,6 +233,7 @@ INT_PTR CALLBACK own_box_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 int own_box(std::string_view text, std::string_view caption, Icon icon, const std::vector<std::string>& labels,
             int default_button, Modal modal) {
     OwnBox box;
+    box.caption = wide(caption);
     box.text = wide(box_text(text));
     box.icon = icon;
     for (const std::string& l : labels)
@@ -302,7 +316,8 @@ int message(std::string_view text, std::string_view caption, Icon icon, unsigned
     const UINT flags = type | icon_flags(icon) | static_cast<UINT>(default_place) * MB_DEFBUTTON2 |
                        (modal == Modal::system ? MB_SYSTEMMODAL : MB_APPLMODAL);
     const std::wstring w = wide(box_text(text)), c = wide(caption);
-    const int id = MessageBoxW(owner_window(), w.c_str(), caption.empty() ? nullptr : c.c_str(), flags);
+    // An empty caption is an empty title (no caption would give the platform's "Error").
+    const int id = MessageBoxW(owner_window(), w.c_str(), c.c_str(), flags);
     rethrow_held();
     for (const StandardButton* b : shown)
         if (b->id == id) return static_cast<int>(b->code);

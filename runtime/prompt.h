@@ -27,7 +27,7 @@ std::string box_text(std::string_view text);
 #ifdef _WIN32
 
 // A message box with standard buttons; default_button is the code of the default (0: the first). Answers the
-// code of the button pressed. An empty caption leaves the platform's default caption.
+// code of the button pressed. An empty caption is an empty title.
 int message(std::string_view text, std::string_view caption = {}, Icon icon = Icon::none, unsigned buttons = button::ok,
             unsigned default_button = 0, Modal modal = Modal::program);
 

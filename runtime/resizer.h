@@ -15,9 +15,13 @@ namespace resize {
 constexpr int scale = 1;  // every control's position and size scale with the window
 constexpr int spread = 2; // each kind of control keeps its default rule (see Resizer::default_strategy)
 
-// Position strategy: the low byte for x, the high byte for y; 0 in a byte scales that coordinate.
+// Position strategy: the low byte for x, the high byte for y (the same bits, shifted by y_shift); 0 in a byte
+// scales that coordinate.
 constexpr unsigned keep_x = 0x01, right = 0x02, left = 0x04, centre_x = 0x08, nearest_x = 0x10;
-constexpr unsigned keep_y = 0x100, bottom = 0x200, top = 0x400, centre_y = 0x800, nearest_y = 0x1000;
+constexpr unsigned y_shift = 8;
+constexpr unsigned keep_y = keep_x << y_shift, bottom = right << y_shift, top = left << y_shift,
+                   centre_y = centre_x << y_shift, nearest_y = nearest_x << y_shift;
+constexpr unsigned axis_bits = 0xFF; // one axis's byte
 
 // Size strategy bits; a dimension with neither of its bits scales with the window.
 constexpr unsigned keep_width = 1, keep_height = 2;
@@ -35,7 +39,9 @@ public:
     // Moves and sizes every control for the window's client size now.
     void resize();
 
-    // The rule a control of this kind follows under the spread strategy.
+    // The rule a control of this kind follows under the spread strategy. A control held by a group or group box
+    // of fixed size (its parent, or the innermost group box before it whose frame encloses it) follows the group
+    // instead, keeping its place in it and its size, unless it has a rule of its own.
     static void default_strategy(Kind kind, unsigned& position, unsigned& size);
 
 private:
@@ -43,6 +49,8 @@ private:
         bool own = false;
         unsigned position = 0, size = 0;
     };
+    Rule rule_of(std::size_t index) const;  // the control's own rule, or its default
+    int holder_of(std::size_t index) const; // the group or group box that holds it, or -1
     Window* window_ = nullptr;
     int strategy_ = resize::spread;
     std::vector<Rule> rules_; // by the controls' places

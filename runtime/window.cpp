@@ -200,6 +200,8 @@ Window::Window(WindowDesc desc) : desc_(std::move(desc)) {
         const Control& c = controls_[static_cast<size_t>(i)];
         const int sheet = index_of(c.desc.parent);
         if (c.desc.kind != Kind::tab || sheet < 0 || !controls_[static_cast<size_t>(sheet)].hwnd) continue;
+        // A sheet of one page is a frame around it: no tab shows its caption.
+        if (pages_of(sheet) == 1) continue;
         std::wstring text = wide(c.desc.text);
         TCITEMW item{};
         item.mask = TCIF_TEXT;
@@ -407,6 +409,18 @@ LRESULT Window::proc(UINT msg, WPARAM wp, LPARAM lp) {
         if (min_.cx > 0 && min_.cy > 0) mm->ptMinTrackSize = outer(min_);
         if (max_.cx > 0 && max_.cy > 0) mm->ptMaxTrackSize = outer(max_);
         return 0;
+    }
+    case WM_WINDOWPOSCHANGING: {
+        // The limits hold for every size the window is given in its normal state, not only for the user's
+        // dragging of its frame (a window manager may resize it, a program may set a size).
+        auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
+        if ((pos->flags & SWP_NOSIZE) || IsZoomed(hwnd_) || IsIconic(hwnd_)) break;
+        MINMAXINFO mm{};
+        mm.ptMaxTrackSize = {INT_MAX, INT_MAX};
+        proc(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mm));
+        pos->cx = std::clamp(pos->cx, static_cast<int>(mm.ptMinTrackSize.x), static_cast<int>(mm.ptMaxTrackSize.x));
+        pos->cy = std::clamp(pos->cy, static_cast<int>(mm.ptMinTrackSize.y), static_cast<int>(mm.ptMaxTrackSize.y));
+        break;
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
@@ -694,6 +708,14 @@ int Window::tab_index(int index) const {
     return n;
 }
 
+int Window::pages_of(int sheet) const {
+    const int id = controls_[static_cast<size_t>(sheet)].desc.id;
+    int n = 0;
+    for (const Control& c : controls_)
+        if (c.desc.kind == Kind::tab && c.desc.parent == id) ++n;
+    return n;
+}
+
 int Window::sheet_under(int index) const {
     for (int depth = 0; index >= 0 && depth < 64; ++depth) {
         const Control& c = controls_[static_cast<size_t>(index)];
@@ -712,7 +734,7 @@ bool Window::effective_shown(int index) const {
         const int parent = index_of(c.desc.parent);
         if (parent >= 0 && controls_[static_cast<size_t>(parent)].desc.kind == Kind::tab) {
             const int sheet = index_of(controls_[static_cast<size_t>(parent)].desc.parent);
-            if (sheet >= 0 && controls_[static_cast<size_t>(sheet)].hwnd &&
+            if (sheet >= 0 && controls_[static_cast<size_t>(sheet)].hwnd && pages_of(sheet) > 1 &&
                 SendMessageW(controls_[static_cast<size_t>(sheet)].hwnd, TCM_GETCURSEL, 0, 0) != tab_index(parent))
                 return false;
         }

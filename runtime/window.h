@@ -295,6 +295,7 @@ private:
     HWND tooltip();
     int tab_index(int index) const;   // place of a tab among its sheet's pages
     int sheet_under(int index) const; // the sheet whose page holds the control, or -1
+    int pages_of(int sheet) const;    // the number of pages of the sheet at that place
     HBRUSH sheet_brush(HWND control, HDC dc);
     // The kinds of runtime/window_kinds.cpp: their window class and styles, and their commands.
     static bool kind_style(const ControlDesc& d, const wchar_t*& cls, DWORD& style, DWORD& ex, bool& with_text);

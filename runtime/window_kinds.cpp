@@ -154,6 +154,11 @@ HBRUSH Window::sheet_brush(HWND control, HDC dc) {
     RECT sr{};
     GetClientRect(sh, &sr);
     if (sr.right <= 0 || sr.bottom <= 0) return nullptr;
+    // A control of the page that stands outside the sheet lies on the window's own background.
+    RECT on_screen{}, sheet_screen{}, both{};
+    GetWindowRect(control, &on_screen);
+    GetWindowRect(sh, &sheet_screen);
+    if (!IntersectRect(&both, &on_screen, &sheet_screen) || !EqualRect(&both, &on_screen)) return nullptr;
     if (!sheet_brush_ || sheet_brush_of_ != sh || sheet_brush_size_.cx != sr.right ||
         sheet_brush_size_.cy != sr.bottom) {
         HDC sdc = GetDC(sh);

@@ -40,4 +40,43 @@ TEST(Screenshot, MainWindowWithTreeAndList) {
                  });
 }
 
+// The main window at its design size, maximized at the start, and back in its normal size after that: each
+// photographed by its own screenshot test, and checked here as it stands.
+void sized_window(const wchar_t* folder, bool maximized, bool restore) {
+    WorkFolder work(folder);
+    startup_test::write_office_ids();
+    if (maximized) {
+        rt::put_ini("MainWindow", "Maximize", "Yes", ".\\Velquin.INI");
+        rt::put_ini("MainWindow", "Minimize", "No", ".\\Velquin.INI");
+    }
+    Library lib;
+    lib.category(1, 1, u"회의 자료");
+    lib.category(2, 2, u"보고서");
+    for (int i = 0; i < 40; ++i)
+        lib.document({.node = static_cast<std::int16_t>(1 + i % 2), .date = 82000 - i, .time = 900,
+                      .subj = K(i % 2 ? u"주간 회의록 " : u"분기 실적 보고 ") + std::to_string(i + 1),
+                      .index = "M-" + std::to_string(100 + i), .size = 1000 * i, .ext = i % 3 ? "DOC" : "XLS"});
+    lib.close();
+    uitest::ScriptDriver d;
+    run_steps(d, {
+                     [&](const View& v) {
+                         EXPECT_EQ(v.w.maximized(), maximized);
+                         v.choose(2);
+                         if (restore) v.w.restore();
+                     },
+                     [&](const View& v) {
+                         EXPECT_EQ(v.w.maximized(), maximized && !restore);
+                         EXPECT_EQ(v.list().column_count(), 8);
+                         EXPECT_EQ(v.rows(), 40u);
+                         // The screenshot waits for this title: the window stands as checked.
+                         v.w.set_title("Velquin - myOFFICE.VL1");
+                         if (const char* hold = std::getenv("VELQUIN_HOLD_MS")) uitest::pump(std::atoi(hold));
+                     },
+                 });
+}
+
+TEST(Screenshot, DesignSize) { sized_window(L"screenshot-design", false, false); }
+TEST(Screenshot, Maximized) { sized_window(L"screenshot-maximized", true, false); }
+TEST(Screenshot, RestoredAfterAMaximizedStart) { sized_window(L"screenshot-restored", true, true); }
+
 } // namespace

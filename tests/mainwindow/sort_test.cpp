@@ -54,6 +54,28 @@ TEST(Sort, HeaderClicksCycleAscendingDescendingAndNewestFirst) {
                  });
 }
 
+TEST(Sort, TheSizeColumnSortsByTheSizeItShows) {
+    WorkFolder work(L"sort-size");
+    startup_test::write_office_ids();
+    Library lib;
+    for (const std::int32_t size : {522000, 53000, 0, 1234567, 999, 533000})
+        lib.document({.date = 80000 + size % 97, .subj = std::to_string(size), .size = size});
+    lib.close();
+    uitest::ScriptDriver d;
+    run_steps(d, {
+                     [](const View& v) { v.choose(2); },
+                     [](const View& v) { uitest::click_header(v.w, Ctl::LIST2, 6); },
+                     [](const View& v) {
+                         EXPECT_EQ(u8(v.list().header(6)), "삽입문서△");
+                         EXPECT_EQ(v.column(6), (Rows{"", "999 b", "53 K", "522 K", "533 K", "1 M"}));
+                         uitest::click_header(v.w, Ctl::LIST2, 6);
+                     },
+                     [](const View& v) {
+                         EXPECT_EQ(v.column(6), (Rows{"1 M", "533 K", "522 K", "53 K", "999 b", ""}));
+                     },
+                 });
+}
+
 TEST(Sort, ColumnSwapIsWhatPrintingGetsUntilAResize) {
     WorkFolder work(L"sort-swap");
     startup_test::write_office_ids();

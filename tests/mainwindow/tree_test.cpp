@@ -88,7 +88,8 @@ TEST(Tree, ATrashedCategoryComesBackAtThePlaceOfItsNumber) {
     Library lib;
     lib.category(1, 5, u"가");
     const std::int32_t na = lib.category(2, 7, u"나"); // after "가" until it goes to the trash
-    const std::int32_t doc = lib.document({.node = 2, .subj = "in 2"});
+    const std::int32_t doc = lib.document({.node = 2, .date = 80001, .subj = "in 2"});
+    lib.document({.node = 1, .subj = "in 1"});
     lib.close();
     uitest::ScriptDriver d;
     d.message_answers = {1, 1, 1};
@@ -96,7 +97,10 @@ TEST(Tree, ATrashedCategoryComesBackAtThePlaceOfItsNumber) {
     run_steps(d, {
                      [](const View& v) {
                          EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", "나", TRASH_ROW}));
-                         v.tree().select(v.w, static_cast<int>(Ctl::TREE), 5);
+                         v.choose(5);
+                     },
+                     [](const View& v) {
+                         EXPECT_EQ(v.column(2), (Rows{"in 2"}));
                          v.w.post(rt::EventKind::accepted, Ctl::TREEDELETE);
                      },
                      [&](const View& v) {
@@ -105,6 +109,8 @@ TEST(Tree, ATrashedCategoryComesBackAtThePlaceOfItsNumber) {
                          EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "나"}));
                          EXPECT_EQ(v.tree().level(6), v.tree().level(5) + 1);
                          EXPECT_EQ(v.selected_tree_row(), 2);
+                         // The list shows the view the tree chose, not the trashed category.
+                         EXPECT_EQ(v.column(2), (Rows{"in 2", "in 1"}));
                          // Trashing it again is refused.
                          v.tree().select(v.w, static_cast<int>(Ctl::TREE), 6);
                          v.w.post(rt::EventKind::accepted, Ctl::TREEDELETE);
@@ -165,12 +171,19 @@ TEST(Tree, DeletingForGoodRemovesOnlyTheCategorysOwnFolder) {
                      [](const View& v) {
                          EXPECT_EQ(v.tree_rows(),
                                    (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "나", "..", "없는폴더", "가."}));
+                         v.choose(6);
+                     },
+                     [](const View& v) {
+                         EXPECT_EQ(v.column(2), (Rows{"d1", "d2"}));
                          v.right_click_tree(6);
                      },
                      [&](const View& v) {
                          EXPECT_EQ(u8(d.messages.at(0).text), "분류와 포함된 문서를 완전히 삭제합니다. 복구할 수 "
                                                                 "없습니다. ");
                          EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "..", "없는폴더", "가."}));
+                         // The deleted documents are gone from the list too: it shows the edit-date view.
+                         EXPECT_EQ(v.selected_tree_row(), 2);
+                         EXPECT_EQ(v.column(2), (Rows{"d3"}));
                          v.right_click_tree(6);
                      },
                      [&](const View& v) {

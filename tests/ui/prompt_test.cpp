@@ -138,6 +138,33 @@ TEST(UiPrompt, RealMessageBoxWithStandardButtons) {
     EXPECT_EQ(default_id, IDNO);
 }
 
+// A message given with its text alone: an empty title (never the platform's "Error"), one OK button, and a box
+// wide enough for its button and its title bar; the same for a box of the program's own buttons.
+TEST(UiPrompt, RealPlainMessageHasAnEmptyTitleAndRoomForItsButtons) {
+    for (const bool own : {false, true}) {
+        RECT box{}, client{}, button{};
+        int close_box = 0;
+        BoxCloser closer([&](BoxSeen& seen) {
+            GetWindowRect(seen.hwnd, &box);
+            GetClientRect(seen.hwnd, &client);
+            MapWindowPoints(seen.hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+            GetWindowRect(seen.buttons.at(0), &button);
+            close_box = GetSystemMetrics(SM_CXSIZE);
+            press(seen.buttons.at(0));
+        });
+        const int answer = own ? rt::message(K(u"복원 되었습니다."), "", rt::Icon::none, K(u"확 인"))
+                               : rt::message(K(u"복원 되었습니다."));
+        ASSERT_TRUE(closer.acted());
+        EXPECT_EQ(answer, 1);
+        EXPECT_EQ(closer.seen.caption, L"") << u8(closer.seen.caption);
+        ASSERT_EQ(closer.seen.buttons.size(), 1u);
+        RECT inside;
+        IntersectRect(&inside, &button, &client);
+        EXPECT_TRUE(EqualRect(&inside, &button)) << "the button lies inside the box";
+        EXPECT_GT(box.right - box.left, (button.right - button.left) + close_box) << "room for the title bar";
+    }
+}
+
 TEST(UiPrompt, RealBoxWithTheProgramsOwnButtons) {
     {
         BoxCloser closer([](BoxSeen& box) { press(box.buttons.at(0)); });
