@@ -12,7 +12,6 @@ namespace rt {
 const wchar_t* extra_control_class(Kind kind, DWORD& style, DWORD& ex) {
     switch (kind) {
     case Kind::page:
-        style &= ~static_cast<DWORD>(WS_CLIPSIBLINGS); // a field lies exactly over its box
         return page_image_class();
     case Kind::spin:
         style |= ES_AUTOHSCROLL | ES_NUMBER | WS_TABSTOP;

@@ -48,6 +48,30 @@ std::string make_folder(std::string& error) {
     return {};
 }
 
+// The printer's own settings, turned to the report's orientation and to A4 when the page fits on it (else paper of
+// the page's own size); empty when the printer gives none.
+std::unique_ptr<char[]> printer_mode(wchar_t* printer, HANDLE hp, const ReportLayout& layout) {
+    const LONG size = DocumentPropertiesW(nullptr, hp, printer, nullptr, nullptr, 0);
+    if (size <= 0) return {};
+    std::unique_ptr<char[]> buffer(new char[static_cast<std::size_t>(size)]);
+    auto* mode = reinterpret_cast<DEVMODEW*>(buffer.get());
+    if (DocumentPropertiesW(nullptr, hp, printer, mode, nullptr, DM_OUT_BUFFER) != IDOK) return {};
+    mode->dmFields |= DM_ORIENTATION;
+    mode->dmOrientation = layout.landscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+    const int longer = std::max(layout.page_width, layout.page_height);
+    const int shorter = std::min(layout.page_width, layout.page_height);
+    if (longer <= 11700 && shorter <= 8270) {
+        mode->dmFields |= DM_PAPERSIZE;
+        mode->dmPaperSize = DMPAPER_A4;
+    } else {
+        mode->dmFields |= DM_PAPERWIDTH | DM_PAPERLENGTH; // tenths of a millimetre
+        mode->dmPaperWidth = static_cast<short>(MulDiv(shorter, 254, 1000));
+        mode->dmPaperLength = static_cast<short>(MulDiv(longer, 254, 1000));
+    }
+    DocumentPropertiesW(nullptr, hp, printer, mode, mode, DM_IN_BUFFER | DM_OUT_BUFFER);
+    return buffer;
+}
+
 } // namespace
 
 Report::Report(ReportLayout layout) : layout_(std::move(layout)) {}
@@ -59,6 +83,7 @@ Report::~Report() {
     }
     for (auto& [key, f] : fonts_)
         DeleteObject(f);
+    if (reference_) DeleteDC(reference_);
 }
 
 bool Report::open(PageImageQueue& pages) {
@@ -133,7 +158,14 @@ void Report::start_page() {
     const std::string file = folder_ + name;
     // The frame is in hundredths of a millimetre; drawing is in thousandths of an inch.
     const RECT frame{0, 0, MulDiv(layout_.page_width, 254, 100), MulDiv(layout_.page_height, 254, 100)};
-    dc_ = CreateEnhMetaFileW(nullptr, wide(file).c_str(), &frame, L"Velquin\0Page\0");
+    if (!reference_) {
+        reference_ = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
+        SetMapMode(reference_, MM_ANISOTROPIC);
+        SetWindowExtEx(reference_, 1000, 1000, nullptr);
+        SetViewportExtEx(reference_, GetDeviceCaps(reference_, LOGPIXELSX), GetDeviceCaps(reference_, LOGPIXELSY),
+                         nullptr);
+    }
+    dc_ = CreateEnhMetaFileW(reference_, wide(file).c_str(), &frame, L"Velquin\0Page\0");
     selected_ = nullptr;
     cursor_ = layout_.body.y;
     if (!dc_) {
@@ -144,11 +176,7 @@ void Report::start_page() {
     files_.push_back(file);
     SetMapMode(dc_, MM_ANISOTROPIC);
     SetWindowExtEx(dc_, 1000, 1000, nullptr);
-    {
-        ScreenDC screen;
-        SetViewportExtEx(dc_, GetDeviceCaps(screen.get(), LOGPIXELSX), GetDeviceCaps(screen.get(), LOGPIXELSY),
-                         nullptr);
-    }
+    SetViewportExtEx(dc_, GetDeviceCaps(reference_, LOGPIXELSX), GetDeviceCaps(reference_, LOGPIXELSY), nullptr);
     SetBkMode(dc_, TRANSPARENT);
     SetTextAlign(dc_, TA_TOP | TA_LEFT | TA_NOUPDATECP);
     SelectObject(dc_, GetStockObject(NULL_BRUSH));
@@ -228,7 +256,7 @@ void Report::draw(const ReportControl& c, int x, int y) {
         const std::wstring w = wide(text);
         const RECT clip{x, y, x + c.width, y + std::max(c.height, 1000)};
         ExtTextOutW(dc_, x, y, c.width > 0 ? ETO_CLIPPED : 0, c.width > 0 ? &clip : nullptr, w.c_str(),
-                    static_cast<UINT>(w.size()), nullptr);
+                    static_cast<UINT>(w.size()), advances(f, w).data());
         return;
     }
     case ReportKind::line:
@@ -241,6 +269,22 @@ void Report::draw(const ReportControl& c, int x, int y) {
     default:
         return;
     }
+}
+
+const std::vector<INT>& Report::advances(HFONT f, std::wstring_view text) {
+    std::vector<int>& widths = widths_[f];
+    if (widths.empty()) widths.assign(65536, -1);
+    advances_.resize(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        int& w = widths[static_cast<unsigned short>(text[i])];
+        if (w < 0) {
+            Selected sel(reference_, f);
+            INT got = 0;
+            w = GetCharWidth32W(reference_, text[i], text[i], &got) ? got : 0;
+        }
+        advances_[i] = w;
+    }
+    return advances_;
 }
 
 PrintResult Report::close(std::string_view title) {
@@ -267,25 +311,12 @@ PrintResult Report::print_pages(std::string_view title) {
     wchar_t printer[256];
     DWORD n = 256;
     if (!GetDefaultPrinterW(printer, &n)) return PrintResult::no_printer;
-    // The printer's own settings, turned to the report's orientation.
-    std::unique_ptr<char[]> mode_buffer;
-    DEVMODEW* mode = nullptr;
+    // A default that names no installed printer is no printer.
     HANDLE hp = nullptr;
-    if (OpenPrinterW(printer, &hp, nullptr)) {
-        const LONG size = DocumentPropertiesW(nullptr, hp, printer, nullptr, nullptr, 0);
-        if (size > 0) {
-            mode_buffer.reset(new char[static_cast<std::size_t>(size)]);
-            mode = reinterpret_cast<DEVMODEW*>(mode_buffer.get());
-            if (DocumentPropertiesW(nullptr, hp, printer, mode, nullptr, DM_OUT_BUFFER) == IDOK) {
-                mode->dmFields |= DM_ORIENTATION;
-                mode->dmOrientation = layout_.landscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
-                DocumentPropertiesW(nullptr, hp, printer, mode, mode, DM_IN_BUFFER | DM_OUT_BUFFER);
-            } else {
-                mode = nullptr;
-            }
-        }
-        ClosePrinter(hp);
-    }
+    if (!OpenPrinterW(printer, &hp, nullptr)) return PrintResult::no_printer;
+    std::unique_ptr<char[]> mode_buffer = printer_mode(printer, hp, layout_);
+    ClosePrinter(hp);
+    const auto* mode = reinterpret_cast<const DEVMODEW*>(mode_buffer.get());
     HDC dc = CreateDCW(L"WINSPOOL", printer, nullptr, mode);
     if (!dc) {
         report_failure("CreateDCW", narrow(printer));

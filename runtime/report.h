@@ -130,6 +130,9 @@ private:
     void draw_band(std::size_t band, int origin_x, int origin_y);
     void draw(const ReportControl& c, int x, int y);
     HFONT font(const ReportControl& c);
+    // Advances of the characters of `text` in the font, from a cache: handed to the recording, it spares the
+    // platform measuring every text again.
+    const std::vector<INT>& advances(HFONT f, std::wstring_view text);
     int body_bottom() const;
     std::size_t band_index(ReportKind kind) const;
     PrintResult print_pages(std::string_view title);
@@ -140,6 +143,9 @@ private:
     std::string folder_;             // CP949, without a trailing backslash
     std::vector<std::string> files_; // every page file written, CP949
     std::map<std::tuple<std::string, int, bool>, HFONT> fonts_;
+    std::map<HFONT, std::vector<int>> widths_; // per font, by UTF-16 unit; -1 not yet measured
+    std::vector<INT> advances_;
+    HDC reference_ = nullptr; // the screen, for every page; also measures the characters
     std::string error_;
     HDC dc_ = nullptr; // the page being recorded
     HFONT selected_ = nullptr;

@@ -649,6 +649,9 @@ void Window::set_timer(int hundredths) {
 
 void Window::display() {
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // A loop kept busy by its own timer never waits for messages, and a waiting thread is when some platforms put
+    // what was drawn on screen: a wait of no time does that now.
+    MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
 }
 
 void Window::set_size_limits(SIZE min, SIZE max) {
