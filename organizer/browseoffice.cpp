@@ -38,13 +38,13 @@ std::string notice_text() {
 }
 
 // The pages of the web buttons.
-constexpr const char* HELP_PAGE = "http://cafe.velquin.co.kr/board/help";
-constexpr const char* COMMUNITY_PAGE = "http://cafe.velquin.co.kr/";
-constexpr const char* HOME_PAGE = "http://www.velquin.co.kr/";
+constexpr const char* HELP_PAGE = "http://cafe.velquin.example/board/help";
+constexpr const char* COMMUNITY_PAGE = "http://cafe.velquin.example/";
+constexpr const char* HOME_PAGE = "http://www.velquin.example/";
 constexpr const char* PROGRAM_PAGE = "http://software.portal.example/software/summary.nhn?softwareId=";
-constexpr const char* SEARCH_PAGE = "http://search.portal.example/search.naver?where=nexearch&sm=top_hty&fbm=0&ie=utf8"
+constexpr const char* SEARCH_PAGE = "http://search.portal.example/search?where=nexearch&sm=top_hty&fbm=0&ie=utf8"
                                     "&query=";
-constexpr const char* PRODUCT_NAME = "Tozmar";
+constexpr const char* PRODUCT_NAME = "Velquin";
 
 // UTF-8 bytes of a text with every byte but the unreserved ones written as %XX.
 std::string percent_encoded(std::string_view utf8) {
@@ -109,8 +109,8 @@ rt::WindowDesc BROWSEOFFICE::description() {
     c.push_back(control(Ctl::GROUP2, Kind::group_box, {3, 343, 240, 32}));
     c.push_back(control(Ctl::SETTING, Kind::button, {10, 352, 40, 16}, "Setting", "setting.ico"));
     c.push_back(control(Ctl::IMAGE3, Kind::image, {140, 347, 90, 27}));
-    c.back().picture = "TozmarIE.gif";
-    c.push_back(control(Ctl::TOZMAR, Kind::button, {140, 347, 90, 27}, {}, {}, rt::flag::transparent));
+    c.back().picture = "HomeIE.gif";
+    c.push_back(control(Ctl::HOMEPAGE, Kind::button, {140, 347, 90, 27}, {}, {}, rt::flag::transparent));
     c.push_back(control(Ctl::IMAGE1, Kind::image, {53, 348, 77, 24}));
     c.back().picture = "bn_CAFE.JPG";
     c.push_back(control(Ctl::CAFEIE, Kind::button, {53, 348, 77, 24}, {}, {}, rt::flag::transparent));
@@ -118,7 +118,7 @@ rt::WindowDesc BROWSEOFFICE::description() {
     c.push_back(control(Ctl::GROUP1, Kind::group, {127, 27, 368, 305}));
     c.push_back(control(Ctl::PANEL1, Kind::panel, {127, 27, 367, 304}, {}, {}, 0, Ctl::GROUP1));
     c.push_back(control(Ctl::IMAGE4, Kind::image, {127, 27, 367, 295}, {}, {}, 0, Ctl::GROUP1));
-    c.back().picture = "TOZMAR_PR2.jpg";
+    c.back().picture = "BANNER_PR2.jpg";
     c.push_back(control(Ctl::BUTTON18, Kind::button, {146, 168, 83, 123}, {}, {}, rt::flag::transparent, Ctl::GROUP1));
     c.push_back(control(Ctl::BUTTON19, Kind::button, {243, 170, 83, 123}, {}, {}, rt::flag::transparent, Ctl::GROUP1));
     c.push_back(control(Ctl::BUTTON20, Kind::button, {341, 170, 83, 123}, {}, {}, rt::flag::transparent, Ctl::GROUP1));
@@ -366,7 +366,7 @@ void BROWSEOFFICE::on_accepted(int control) {
     case Ctl::CLOSE: w.post(rt::EventKind::close_window); break;
     case Ctl::HELP:
     case Ctl::CAFEIE:
-    case Ctl::TOZMAR:
+    case Ctl::HOMEPAGE:
     case Ctl::BUTTON18:
     case Ctl::BUTTON19:
     case Ctl::BUTTON20:
@@ -537,7 +537,7 @@ void BROWSEOFFICE::open_page(int control) {
     switch (static_cast<Ctl>(control)) {
     case Ctl::HELP: page = HELP_PAGE; break;
     case Ctl::CAFEIE: page = COMMUNITY_PAGE; break;
-    case Ctl::TOZMAR:
+    case Ctl::HOMEPAGE:
     case Ctl::BUTTON22: page = HOME_PAGE; break;
     case Ctl::BUTTON18: page = std::string(PROGRAM_PAGE) + "100014"; break;
     case Ctl::BUTTON19: page = std::string(PROGRAM_PAGE) + "100015"; break;

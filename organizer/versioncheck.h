@@ -26,7 +26,7 @@ enum class Ctl : int {
 };
 
 // The page that announces the newest version: a short text whose first 6 bytes are a lead-in.
-inline constexpr const char* VERSION_PAGE = "http://www.velquin.co.kr/a/checktozmar.php?n=100014";
+inline constexpr const char* VERSION_PAGE = "http://www.velquin.example/a/checkversion.php?n=100014";
 
 // The portal's software search for the product name "벨퀸" (UTF-8, percent-encoded).
 inline constexpr const char* DOWNLOAD_PAGE = "http://search.portal.example/search.nhn?query=%EB%B2%A8%ED%80%B8";

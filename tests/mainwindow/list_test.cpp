@@ -177,8 +177,8 @@ TEST(List, WebButtonsStartTheBrowserWithOneQuotedAddress) {
                  });
     SetEnvironmentVariableW(L"VELQUIN_LAUNCH_LOG", nullptr);
     EXPECT_EQ(started, "\"c:\\program Files\\Internet Explorer\\iexplore.exe\" "
-                       "\"http://search.portal.example/search.naver?where=nexearch&sm=top_hty&fbm=0&ie=utf8"
-                       "&query=Tozmar\"");
+                       "\"http://search.portal.example/search?where=nexearch&sm=top_hty&fbm=0&ie=utf8"
+                       "&query=Velquin\"");
 }
 
 } // namespace
