@@ -4,9 +4,13 @@
 
 #include "organizer/doclist.h"
 #include "organizer/listprint.h"
+#include "organizer/newdb.h"
 #include "organizer/office.h"
+#include "organizer/rtftest.h"
+#include "organizer/setting.h"
 #include "organizer/standard.h"
 #include "organizer/startup.h"
+#include "organizer/updateclass.h"
 #include "organizer/updateoffice.h"
 #include "organizer/versioncheck.h"
 #include "runtime/clock.h"
@@ -71,6 +75,10 @@ MainProcedures& main_procedures() {
         MainProcedures p;
         p.UPDATEOFFICE = [] { UPDATEOFFICE().run(); };
         p.LISTPRINT = LISTPRINT;
+        p.UPDATECLASS = UPDATECLASS;
+        p.NEWDB = NEWDB;
+        p.SETTING = SETTING;
+        p.RTF_TEST = RTF_TEST;
         return p;
     }();
     return procedures;

@@ -12,7 +12,9 @@ add_library(organizer_windows STATIC ${CMAKE_CURRENT_LIST_DIR}/standard.cpp ${CM
     ${CMAKE_CURRENT_LIST_DIR}/versioncheck.cpp ${CMAKE_CURRENT_LIST_DIR}/updateoffice.cpp
     ${CMAKE_CURRENT_LIST_DIR}/updateoffice_store.cpp ${CMAKE_CURRENT_LIST_DIR}/filelink.cpp
     ${CMAKE_CURRENT_LIST_DIR}/finddialogs.cpp ${CMAKE_CURRENT_LIST_DIR}/listprint.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/reportpreview.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/reportpreview.cpp ${CMAKE_CURRENT_LIST_DIR}/updateclass.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/newdb.cpp ${CMAKE_CURRENT_LIST_DIR}/setting.cpp ${CMAKE_CURRENT_LIST_DIR}/findole.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/rtftest.cpp)
 target_compile_options(organizer_windows PRIVATE ${VELQUIN_WARNINGS})
 # Brovana.dll is bound at load time: the version check imports its page fetch.
 target_link_libraries(organizer_windows PUBLIC organizer_core Brovana comctl32 gdi32 ole32 oleaut32 uuid shell32)

@@ -217,6 +217,25 @@ std::vector<ListColumn> parse_list_format(std::string_view s) {
                 explicit_field = true;
                 break;
             }
+            case 'L':
+            case 'C':
+            case 'R': // after the header: the header's own alignment and indent
+                if (c.header.empty() || c.header_align) {
+                    bad = true;
+                    break;
+                }
+                c.header_align = m;
+                if (++i < s.size() && s[i] == '(') {
+                    ++i;
+                    long indent = 0;
+                    if (!read_int(s, i, indent) || i >= s.size() || s[i] != ')') {
+                        bad = true;
+                        break;
+                    }
+                    ++i;
+                    c.header_indent = static_cast<int>(indent);
+                }
+                break;
             case ' ':
                 ++i;
                 break;
@@ -254,6 +273,10 @@ std::string list_format(const std::vector<ListColumn>& columns) {
             out += ')';
         }
         if (!c.header.empty()) out += "~" + c.header + "~";
+        if (!c.header.empty() && c.header_align) {
+            out += c.header_align;
+            out += "(" + std::to_string(c.header_indent) + ")";
+        }
         if (!c.picture.empty()) out += "@" + c.picture + "@";
         if (c.field != previous_last + 1) out += "#" + std::to_string(c.field) + "#";
         previous_last = last_field(c);

@@ -6,8 +6,9 @@
 // field after the column's own), 'T' a tree column (the row's level is the field after the icon, or after the
 // text and colours), '*' colours per row (four LONG fields after the text: text and background, then selected
 // text and background), 'E(fg,bg,sfg,sbg)' default colours (empty parts: none; numbers may end in 'H' for hex);
-// '~header~'; '@picture@'; '#field#' (the number of the row field shown, from 1). A column without '#n#' shows
-// the field after the last field that the previous column used (colour, icon and level fields count as used).
+// '~header~', optionally followed by the header's own alignment and indent ("~Name~L(0)"); '@picture@';
+// '#field#' (the number of the row field shown, from 1). A column without '#n#' shows the field after the last
+// field that the previous column used (colour, icon and level fields count as used).
 #pragma once
 
 #include <cstddef>
@@ -28,6 +29,8 @@ struct ListColumn {
     bool icon = false, tree = false, colours = false;
     std::optional<long> default_colour[4]; // E(...): text, background, selected text, selected background
     std::string header;                    // CP949
+    char header_align = 0;                 // 'L', 'C' or 'R' written after the header; 0: the column's
+    int header_indent = 0;                 // dialog units
     std::string picture;                   // without the '@' signs, e.g. "S80", "D9-"
     int field = 0;                         // the row field shown, from 1
     int icon_field = 0;                    // icon: its field, from 1; 0 none

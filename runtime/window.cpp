@@ -253,6 +253,11 @@ void Window::create_control(int index) {
         style |= ES_AUTOHSCROLL | WS_TABSTOP;
         ex = WS_EX_CLIENTEDGE;
         break;
+    case Kind::text:
+        cls = L"EDIT";
+        style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP;
+        ex = WS_EX_CLIENTEDGE;
+        break;
     case Kind::group:
     case Kind::tab:
         return; // no window of their own
@@ -520,7 +525,8 @@ void Window::process(MSG& msg) {
             SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
             done = true;
         } else if ((msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) && index >= 0 &&
-                   typed(controls_[static_cast<size_t>(index)].desc.kind)) {
+                   typed(controls_[static_cast<size_t>(index)].desc.kind) &&
+                   controls_[static_cast<size_t>(index)].desc.kind != Kind::text) {
             done = true; // a one-line entry has nothing to do with them (and would beep)
         }
     }
@@ -925,6 +931,10 @@ void Window::set_position(Id control, int x, int y, int w, int h) {
     const int pw = w == unchanged ? r.right - r.left : units_.x(w);
     const int ph = h == unchanged ? r.bottom - r.top : units_.y(h);
     SetWindowPos(c->hwnd, nullptr, px, py, pw, ph, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::set_limit(Id control, std::size_t characters) {
+    if (HWND h = handle(control)) SendMessageW(h, EM_SETLIMITTEXT, characters, 0);
 }
 
 void Window::focus(Id control) {

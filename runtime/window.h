@@ -41,6 +41,7 @@ enum class Kind {
     button,    // push button: text and icon; with flag::transparent a click area drawn as nothing
     prompt,    // a label
     entry,     // a one-line text entry
+    text,      // a multi-line plain text box with a vertical scroll bar
     group,     // an undrawn group holding the controls that name it as parent
     group_box, // a framed group, with its text on the frame
     panel,     // a plain background area
@@ -60,9 +61,9 @@ enum class Kind {
     progress,  // a progress bar, 0 to 100 (runtime/gauges.h)
 };
 
-// Controls whose text the user types: entries and spin boxes.
+// Controls whose text the user types: entries, text boxes and spin boxes.
 inline bool typed(Kind k) noexcept {
-    return k == Kind::entry || k == Kind::spin;
+    return k == Kind::entry || k == Kind::text || k == Kind::spin;
 }
 
 namespace flag {
@@ -243,6 +244,8 @@ public:
     Rect position(Id control) const;
     void set_position(Id control, int x, int y, int w = unchanged, int h = unchanged);
     void focus(Id control);
+    // The most characters an entry or text box takes from the user.
+    void set_limit(Id control, std::size_t characters);
     // As if the user typed the text into the entry and left it: the text is replaced and accepted.
     void type(Id control, std::string_view cp949);
     void select(Id control, int row);

@@ -132,12 +132,18 @@ struct View {
 };
 
 using Step = std::function<void(const View&)>;
+using FormStep = std::function<void(rt::Window&)>;
 
 // Runs the main procedure; each time the window waits, the next step runs; after the last the window closes.
-inline void run_steps(uitest::ScriptDriver& d, std::vector<Step> steps) {
-    std::size_t next = 0;
+// Each time a window that the main window opened waits, the next form step runs on it.
+inline void run_steps(uitest::ScriptDriver& d, std::vector<Step> steps, std::vector<FormStep> form_steps = {}) {
+    std::size_t next = 0, next_form = 0;
     d.on_idle = [&](rt::Window& w) {
-        if (&w != rt::Window::top() || w.title().rfind("Velquin - ", 0) != 0) return;
+        if (&w != rt::Window::top()) return;
+        if (w.title().rfind("Velquin - ", 0) != 0) {
+            if (next_form < form_steps.size()) form_steps[next_form++](w);
+            return;
+        }
         if (next < steps.size()) {
             const View v{w};
             steps[next++](v);
@@ -156,6 +162,7 @@ inline void run_steps(uitest::ScriptDriver& d, std::vector<Step> steps) {
     ENDUNIQUE();
     main_module_end();
     EXPECT_EQ(next, steps.size() + 1) << "the window closed before its steps ran";
+    EXPECT_EQ(next_form, form_steps.size()) << "form steps left over";
 }
 
 } // namespace mainwindow_test

@@ -84,6 +84,19 @@ TEST(ListFormat, ListWithoutFieldNumbersFollowsTheRule) {
                          });
 }
 
+TEST(ListFormat, HeaderWithItsOwnAlignment) {
+    const std::string fmt = k(u"109L(4)|_M~OLE 이름~L(0)@s64@20L(5)|_M~프로그램ID~@s64@#3#");
+    const auto cols = rt::parse_list_format(fmt);
+    expect_columns(cols, {{109, 'L', 4, 1, 0, u"OLE 이름", "s64"}, {20, 'L', 5, 3, 0, u"프로그램ID", "s64"}});
+    EXPECT_EQ(cols[0].header_align, 'L');
+    EXPECT_EQ(cols[1].header_align, 0);
+    const auto again = rt::parse_list_format(rt::list_format(cols));
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_EQ(again[0].header_align, 'L');
+    EXPECT_EQ(again[0].picture, "s64");
+    EXPECT_TRUE(rt::parse_list_format("10L~a~L(1)R").empty()); // one alignment for a header
+}
+
 TEST(ListFormat, TreeColumn) {
     const auto cols = rt::parse_list_format("80L*ITE(,,,0C97726H)");
     ASSERT_EQ(cols.size(), 1u);
