@@ -105,7 +105,8 @@ public:
     DriverScope& operator=(const DriverScope&) = delete;
 };
 
-// Dispatches this thread's messages for ms milliseconds.
+// Dispatches this thread's messages for ms milliseconds. It waits for them as a message loop does, which is
+// also where the system brings what the windows painted to the screen.
 inline void pump(DWORD ms) {
     const DWORD end = GetTickCount() + ms;
     MSG msg;
@@ -114,7 +115,7 @@ inline void pump(DWORD ms) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        Sleep(5);
+        MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     } while (static_cast<long>(end - GetTickCount()) > 0);
 }
 
