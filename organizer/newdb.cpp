@@ -17,7 +17,9 @@ namespace {
 
 using newdbform::Ctl;
 
-std::string k(std::u16string_view text) { return rt::to_cp949(text); }
+std::string k(std::u16string_view text) {
+    return rt::to_cp949(text);
+}
 
 class NEWDBFORM {
 public:
@@ -87,10 +89,17 @@ void NEWDBFORM::run() {
             NEWDB = w.text(Ctl::NEWDB);
             if (!name_is_usable()) continue;
             switch (ACTION) {
-            case 1: ADD_DB(); break;
-            case 2: PUT_DB(); break;
-            case 3: DEL_DB(); break;
-            default: break;
+            case 1:
+                ADD_DB();
+                break;
+            case 2:
+                PUT_DB();
+                break;
+            case 3:
+                DEL_DB();
+                break;
+            default:
+                break;
             }
             ACTION = 0;
             w.close();

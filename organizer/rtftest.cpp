@@ -19,7 +19,9 @@ namespace {
 
 using rtfform::Ctl;
 
-std::string k(std::u16string_view text) { return rt::to_cp949(text); }
+std::string k(std::u16string_view text) {
+    return rt::to_cp949(text);
+}
 
 // The text up to its first NUL, cut to the box's size at a character boundary.
 std::string source_text(std::string_view text) {
@@ -85,8 +87,8 @@ void RTFWINDOW::PUT_OFFICE() {
     OFC.TIME = rt::clock();
     clean_rtf(RTEXT);
     const std::size_t len1 = rt::clip(RTEXT).size();
-    const std::string question = k(u"원본= ") + std::to_string(len0) + k(u" 정리후= ") + std::to_string(len1) +
-                                 k(u" 저장할까요? ");
+    const std::string question =
+        k(u"원본= ") + std::to_string(len0) + k(u" 정리후= ") + std::to_string(len1) + k(u" 저장할까요? ");
     if (rt::message(question, k(u"확인"), rt::Icon::information, k(u"저장|아니"), 2, rt::Modal::system) != 1) {
         // Nothing is stored: the buffer, which the main window shows, goes back to what is stored.
         OFC = as_read;

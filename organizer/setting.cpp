@@ -19,7 +19,9 @@ namespace {
 
 using settingform::Ctl;
 
-std::string k(std::u16string_view text) { return rt::to_cp949(text); }
+std::string k(std::u16string_view text) {
+    return rt::to_cp949(text);
+}
 
 rt::ControlDesc on_tab(Ctl id, rt::Kind kind, rt::Rect at, std::string text = {}) {
     return rt::control(id, kind, at, std::move(text), {}, 0, Ctl::TAB1);
@@ -77,7 +79,9 @@ void show(rt::Window& w) {
 
 void take(rt::Window& w, int control) {
     switch (static_cast<Ctl>(control)) {
-    case Ctl::OINI_FONT: OINI.FONT = w.text(Ctl::OINI_FONT); break;
+    case Ctl::OINI_FONT:
+        OINI.FONT = w.text(Ctl::OINI_FONT);
+        break;
     case Ctl::OINI_FONTSIZE: {
         // Only a chosen size: a size that is none of the choices stays as it was read.
         const rt::DropList* sizes = rt::DropList::of(w, Ctl::OINI_FONTSIZE);
@@ -86,10 +90,17 @@ void take(rt::Window& w, int control) {
             OINI.FONTSIZE = static_cast<std::uint8_t>(std::stoi(sizes->entries()[static_cast<size_t>(row - 1)].value));
         break;
     }
-    case Ctl::OINI_DOCID: OINI.DOCID = w.text(Ctl::OINI_DOCID); break;
-    case Ctl::OINI_XLSID: OINI.XLSID = w.text(Ctl::OINI_XLSID); break;
-    case Ctl::OINI_PPTID: OINI.PPTID = w.text(Ctl::OINI_PPTID); break;
-    default: break;
+    case Ctl::OINI_DOCID:
+        OINI.DOCID = w.text(Ctl::OINI_DOCID);
+        break;
+    case Ctl::OINI_XLSID:
+        OINI.XLSID = w.text(Ctl::OINI_XLSID);
+        break;
+    case Ctl::OINI_PPTID:
+        OINI.PPTID = w.text(Ctl::OINI_PPTID);
+        break;
+    default:
+        break;
     }
 }
 
@@ -139,8 +150,12 @@ void SETTING() {
             saved = true;
             w.close();
             break;
-        case Ctl::CANCEL: w.close(); break;
-        default: take(w, e.control); break;
+        case Ctl::CANCEL:
+            w.close();
+            break;
+        default:
+            take(w, e.control);
+            break;
         }
     }
     if (!saved) OINI = before;

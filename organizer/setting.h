@@ -9,8 +9,25 @@ namespace velquin {
 
 namespace settingform {
 enum class Ctl : int {
-    SHEET1 = 1, TAB1, FONT_PROMPT, OINI_FONT, SIZE_PROMPT, OINI_FONTSIZE, DOC_PROMPT, OINI_DOCID, XLS_PROMPT,
-    OINI_XLSID, PPT_PROMPT, OINI_PPTID, GROUP1, BTNDOC, BTNXLS, BTNPPT, OK, CANCEL, VERSION,
+    SHEET1 = 1,
+    TAB1,
+    FONT_PROMPT,
+    OINI_FONT,
+    SIZE_PROMPT,
+    OINI_FONTSIZE,
+    DOC_PROMPT,
+    OINI_DOCID,
+    XLS_PROMPT,
+    OINI_XLSID,
+    PPT_PROMPT,
+    OINI_PPTID,
+    GROUP1,
+    BTNDOC,
+    BTNXLS,
+    BTNPPT,
+    OK,
+    CANCEL,
+    VERSION,
 };
 }
 

@@ -17,7 +17,9 @@ namespace {
 
 using classform::Ctl;
 
-std::string k(std::u16string_view text) { return rt::to_cp949(text); }
+std::string k(std::u16string_view text) {
+    return rt::to_cp949(text);
+}
 
 // The highest number a category may have: 10000 is the trash's.
 constexpr int LAST_CATEGORY = 9999;
@@ -76,8 +78,11 @@ void CLASSFORM::run() {
             write();
             w.close();
             break;
-        case Ctl::CANCEL: w.close(); break;
-        default: break;
+        case Ctl::CANCEL:
+            w.close();
+            break;
+        default:
+            break;
         }
     }
 }

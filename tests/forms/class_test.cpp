@@ -54,13 +54,16 @@ TEST(ClassForm, NumbersFollowTheHighestNumberUpToTheLimit) {
         name("n" + std::to_string(OFC.TREE))(w);
     };
     const Step add_new = [](const View& v) { v.w.post(rt::EventKind::accepted, velquin::Ctl::TREEINSERT); };
-    const auto selected = [](const View& v) { return u8(v.tree().text(static_cast<std::size_t>(v.selected_tree_row()))); };
+    const auto selected = [](const View& v) {
+        return u8(v.tree().text(static_cast<std::size_t>(v.selected_tree_row())));
+    };
     run_steps(d,
               {
                   add_new, // an empty library: 1
                   [&](const View& v) {
                       EXPECT_EQ(selected(v), "n1");
-                      for (std::int16_t n = 2; n <= 5; ++n) category(n, u"x" + std::u16string(1, char16_t(u'0' + n)));
+                      for (std::int16_t n = 2; n <= 5; ++n)
+                          category(n, u"x" + std::u16string(1, char16_t(u'0' + n)));
                       remove(5); // 1 to 5, 5 deleted for good: 5 again
                       v.choose(2);
                       add_new(v);
@@ -112,7 +115,7 @@ TEST(ClassForm, NamesThatAreTooLongTakenOrNoFolderNameAreRefused) {
     const std::string fifteen = K(u"가나다라마바사아자차카타파하가"); // 30 bytes
     std::vector<FormStep> tries;
     std::vector<std::string> refused = {fifteen + "a", K(u"분류없음"), K(u"지난 계획"), K(u"보고서"), "..", "a.",
-                                        "a/b", "c:x", "a\\b", "", "   "};
+                                        "a/b",         "c:x",          "a\\b",          "",           "   "};
     for (const std::string& n : refused)
         tries.push_back([&d, n](rt::Window& w) {
             d.message_answers.push_back(1);
@@ -123,17 +126,18 @@ TEST(ClassForm, NamesThatAreTooLongTakenOrNoFolderNameAreRefused) {
         EXPECT_EQ(GetFocus(), w.handle(Ctl::OFC_SUBJ));
         name(fifteen)(w);
     });
-    run_steps(d, {[](const View& v) { v.w.post(rt::EventKind::accepted, velquin::Ctl::TREEINSERT); },
-                  [&](const View& v) {
-                      EXPECT_EQ(ACTION, 0);
-                      EXPECT_EQ(v.tree_rows()[4], u8(fifteen));
-                  }},
+    run_steps(d,
+              {[](const View& v) { v.w.post(rt::EventKind::accepted, velquin::Ctl::TREEINSERT); },
+               [&](const View& v) {
+                   EXPECT_EQ(ACTION, 0);
+                   EXPECT_EQ(v.tree_rows()[4], u8(fifteen));
+               }},
               tries);
     const std::string too_long = "분류명은 최대 30자(한글15자) 까지만 입력하세요\n";
     const std::string taken = "동일한 이름의 분류가 이미 있습니다. 다른 이름을 입력하세요\n";
     const std::string folder = u8(d.messages.back().text) + "\n";
-    EXPECT_EQ(texts(d, 0), too_long + taken + taken + taken + folder + folder + folder + folder + folder + folder +
-                               folder);
+    EXPECT_EQ(texts(d, 0),
+              too_long + taken + taken + taken + folder + folder + folder + folder + folder + folder + folder);
     EXPECT_NE(folder.find("\\ / : * ?"), std::string::npos) << folder;
     EXPECT_EQ(d.beeps, static_cast<int>(refused.size()));
 }

@@ -74,8 +74,8 @@ TEST(RtfWindow, CleansAsksAndStoresOnlyWhenTold) {
         {calibri, calibri - 51}, {plain, plain - 18}, {clean, clean}, {calibri, calibri - 51}};
     for (std::size_t i = 0; i < lengths.size(); ++i) {
         const rt::MessageRequest& m = d.messages[i];
-        EXPECT_EQ(u8(m.text), "원본= " + std::to_string(lengths[i].first) + " 정리후= " +
-                                  std::to_string(lengths[i].second) + " 저장할까요? ");
+        EXPECT_EQ(u8(m.text), "원본= " + std::to_string(lengths[i].first) +
+                                  " 정리후= " + std::to_string(lengths[i].second) + " 저장할까요? ");
         EXPECT_EQ(u8(m.caption), "확인");
         EXPECT_EQ(m.icon, rt::Icon::information);
         EXPECT_EQ(m.labels, (std::vector<std::string>{K(u"저장"), K(u"아니")}));

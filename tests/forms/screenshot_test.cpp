@@ -50,7 +50,9 @@ TEST(Screenshot, newdb) {
     ACTION = 1;
     photograph(NEWDB, newdbform::Ctl::NEWDB, u"work2026");
 }
-TEST(Screenshot, setting) { photograph(SETTING); }
+TEST(Screenshot, setting) {
+    photograph(SETTING);
+}
 TEST(Screenshot, rtf) {
     ACTION = 2;
     photograph(RTF_TEST);

@@ -33,8 +33,7 @@ TEST(Settings, FirstRunShowsTheDefaultsAndOkWritesAllSixKeys) {
     WorkFolder work(L"settings-first");
     uitest::ScriptDriver d;
     d.message_answers = {1}; // no Office ids yet: the main window says so
-    run_steps(d, {open_settings, [](const View&) {}},
-              {[](rt::Window& w) {
+    run_steps(d, {open_settings, [](const View&) {}}, {[](rt::Window& w) {
                   EXPECT_EQ(u8(w.title()), "설정");
                   EXPECT_EQ(shown(w), (std::vector<std::string>{"맑은 고딕", "11", "Word.Document.8", "Excel.Sheet.8",
                                                                 "PowerPoint.Slide.8"}));

@@ -14,9 +14,10 @@ using namespace velquin;
 
 // Texts made of the patterns, their pieces and a few other bytes, so that removals often join new occurrences.
 std::string random_text(std::mt19937& rng) {
-    static const char* pieces[] = {"\\lang1033", "\\lang1042", "\\lang10", "33", "42", "\\", "lang", "1033",
-                                   "\\f1",       "\\f2",       "Calibri", "\\f1\\fswiss\\fcharset0 Calibri;",
-                                   " ",          "x",          "f1",      "\\lan",  "g1042"};
+    static const char* pieces[] = {
+        "\\lang1033", "\\lang1042", "\\lang10", "33",    "42",      "\\",
+        "lang",       "1033",       "\\f1",     "\\f2",  "Calibri", "\\f1\\fswiss\\fcharset0 Calibri;",
+        " ",          "x",          "f1",       "\\lan", "g1042"};
     std::uniform_int_distribution<std::size_t> count(0, 60), pick(0, std::size(pieces) - 1);
     std::string text;
     for (std::size_t n = count(rng); n > 0; --n)
@@ -58,11 +59,12 @@ TEST(Names, FolderAndLibraryNames) {
         const char* name;
         bool folder_bad, library_bad;
     } cases[] = {
-        {"Reports", false, false}, {"my docs  ", false, false}, {"", true, true},          {"   ", true, true},
-        {".", true, true},         {"..", true, true},          {"a.", true, true},        {"v1.2", false, true},
-        {"a\\b", true, true},      {"a/b", true, true},         {"c:", true, true},        {"a*", true, true},
-        {"a?", true, true},        {"\"a\"", true, true},       {"<a>", true, true},       {"a|b", true, true},
-        {"a\tb", true, true},      {"\xB0\xA1\xB3\xAA", false, false}, // 가나
+        {"Reports", false, false}, {"my docs  ", false, false}, {"", true, true},
+        {"   ", true, true},       {".", true, true},           {"..", true, true},
+        {"a.", true, true},        {"v1.2", false, true},       {"a\\b", true, true},
+        {"a/b", true, true},       {"c:", true, true},          {"a*", true, true},
+        {"a?", true, true},        {"\"a\"", true, true},       {"<a>", true, true},
+        {"a|b", true, true},       {"a\tb", true, true},        {"\xB0\xA1\xB3\xAA", false, false}, // 가나
     };
     for (const auto& c : cases) {
         EXPECT_EQ(bad_folder_name(c.name), c.folder_bad) << '"' << c.name << '"';
