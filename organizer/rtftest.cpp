@@ -95,8 +95,7 @@ void RTFWINDOW::PUT_OFFICE() {
         return;
     }
     OFFICE.set_blob(OFC_RECORD::NOTE, RTEXT);
-    OFFICE.put();
-    if (rt::error_code() != 0) rt::stop(rt::error_text());
+    if (!OFFICE.put()) rt::stop(rt::error_text());
 }
 
 } // namespace

@@ -34,7 +34,7 @@ private:
     bool name_fits();   // the 30-byte rule
     bool name_is_new(); // not a folder name that leaves the link root, not in GNODE
     void write();
-    bool PUT_OFFICE(); // false when the form ended on a folder that could not be renamed
+    bool PUT_OFFICE(rt::Status& written); // false when the form ended on a folder that could not be renamed
 
     std::int16_t SORT;
     rt::Fixed<30> PRE_SUBJ;
@@ -98,12 +98,12 @@ bool CLASSFORM::SETUPSCREEN() {
         return true;
     }
     // A new category is numbered after the highest number given so far.
-    OFFICE.set(OFC_RECORD::TREE_KEY);
-    OFFICE.previous();
+    rt::Status last = OFFICE.set(OFC_RECORD::TREE_KEY);
+    if (last) last = OFFICE.previous();
     int number = 1;
-    if (rt::error_code() == 0) {
+    if (last) {
         number = OFC.TREE + 1;
-    } else if (rt::error_code() != rt::ERR_NOT_AVAILABLE) {
+    } else if (!last.end()) {
         // A failed read is not an empty library: numbering from 1 would give a number twice.
         rt::stop(rt::error_text());
         return false;
@@ -150,18 +150,18 @@ bool CLASSFORM::name_is_new() {
 }
 
 void CLASSFORM::write() {
-    if (ACTION == 1) {
-        OFFICE.add();
-    } else if (!PUT_OFFICE()) {
+    rt::Status written;
+    if (ACTION == 1)
+        written = OFFICE.add();
+    else if (!PUT_OFFICE(written))
         return;
-    }
-    if (rt::error_code() == 0)
+    if (written)
         ACTION = 0;
     else
         rt::stop(rt::error_text());
 }
 
-bool CLASSFORM::PUT_OFFICE() {
+bool CLASSFORM::PUT_OFFICE(rt::Status& written) {
     const std::string root = GLO.DBPATH.clip() + "\\";
     const std::wstring from = rt::wide(root + PRE_SUBJ.clip()), to = rt::wide(root + OFC.SUBJ.clip());
     // An old name that was never a proper folder name names no folder of this category: nothing is moved.
@@ -173,9 +173,9 @@ bool CLASSFORM::PUT_OFFICE() {
         rt::message(k(u" 링크파일을 저장한 폴더명을 변경할 수 없습니다. 폴더내 파일이 사용중이 아닌지 점검해 보세요."));
         return false;
     }
-    OFFICE.put();
+    written = OFFICE.put();
     // The record keeps the old name: so does the folder, or its files would no longer be found.
-    if (rt::error_code() != 0 && moved) MoveFileW(to.c_str(), from.c_str());
+    if (!written && moved) MoveFileW(to.c_str(), from.c_str());
     return true;
 }
 

@@ -34,12 +34,12 @@ void category(std::int16_t number, std::u16string_view subj) {
     OFC.SORT = number;
     OFC.LEVEL = 1;
     OFC.SUBJ = subj;
-    OFFICE.add();
+    ASSERT_TRUE(OFFICE.add());
 }
 void remove(std::int16_t number) {
     OFC.TREE = number;
-    OFFICE.get(OFC_RECORD::TREE_KEY);
-    OFFICE.del();
+    ASSERT_TRUE(OFFICE.get(OFC_RECORD::TREE_KEY));
+    ASSERT_TRUE(OFFICE.del());
 }
 
 TEST(ClassForm, NumbersFollowTheHighestNumberUpToTheLimit) {
@@ -94,10 +94,10 @@ TEST(ClassForm, NumbersFollowTheHighestNumberUpToTheLimit) {
               {numbered, numbered, numbered, numbered});
     EXPECT_EQ(numbers, (std::vector<int>{1, 5, 6, 9999}));
     OINI.DB = "myOFFICE.VL1"; // the file read back: nothing was added by the refused form
-    OFFICE.open();
-    OFFICE.set(OFC_RECORD::TREE_KEY);
+    ASSERT_TRUE(OFFICE.open());
+    ASSERT_TRUE(OFFICE.set(OFC_RECORD::TREE_KEY));
     std::vector<int> stored;
-    for (OFFICE.next(); rt::error_code() == 0; OFFICE.next())
+    while (OFFICE.next())
         stored.push_back(OFC.TREE);
     OFFICE.close();
     EXPECT_EQ(stored, (std::vector<int>{1, 2, 4, 5, 6, 9998, 9999}));

@@ -31,7 +31,7 @@ TEST(RtfWindow, CleansAsksAndStoresOnlyWhenTold) {
         docs.push_back(lib.document({.date = 80010 - static_cast<std::int32_t>(i), .subj = "doc" + std::to_string(i)}));
         lib.get(docs.back());
         OFFICE.set_blob(OFC_RECORD::NOTE, bodies[i]);
-        OFFICE.put();
+        ASSERT_TRUE(OFFICE.put());
     }
     lib.close();
     uitest::ScriptDriver d;

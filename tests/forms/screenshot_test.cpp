@@ -24,7 +24,7 @@ void photograph(const std::function<void()>& procedure, rt::Id entry = 0, std::u
     OFFICE.set_blob(OFC_RECORD::NOTE, "{\\rtf1\\ansi\\ansicpg949{\\fonttbl{\\f0\\fnil\\fcharset129 Gulim;}{\\f1\\fswiss"
                                       "\\fcharset0 Calibri;}}\r\n\\viewkind4\\uc1\\pard\\f1\\lang1033 Agenda\\par\r\n"
                                       "\\f0\\lang1042\\'c8\\'b8\\'c0\\'c7\\par\r\n}\r\n");
-    OFFICE.put();
+    ASSERT_TRUE(OFFICE.put());
     GLO.HOMEPATH = work.cp949();
     uitest::ScriptDriver d;
     int idle = 0;
