@@ -39,7 +39,7 @@ rt::WindowDesc description() {
         on_tab(Ctl::FONT_PROMPT, Kind::prompt, {16, 30, 42, 10}, k(u"기본글꼴 :")),
         on_tab(Ctl::OINI_FONT, Kind::entry, {60, 28, 120, 13}),
         on_tab(Ctl::SIZE_PROMPT, Kind::prompt, {196, 30, 24, 10}, k(u"크기 :")),
-        on_tab(Ctl::OINI_FONTSIZE, Kind::drop_list, {222, 28, 36, 80}, "9|10|11|12|14"),
+        on_tab(Ctl::OINI_FONTSIZE, Kind::drop_list, {222, 28, 36, 13}, "9|10|11|12|14"),
         on_tab(Ctl::DOC_PROMPT, Kind::prompt, {24, 72, 28, 10}, "DOC :"),
         on_tab(Ctl::OINI_DOCID, Kind::entry, {54, 70, 200, 13}),
         on_tab(Ctl::XLS_PROMPT, Kind::prompt, {24, 94, 28, 10}, "XLS :"),
