@@ -25,6 +25,10 @@ target_link_libraries(organizer_windows PUBLIC velquin_xl)
 add_executable(Velquin WIN32 ${CMAKE_CURRENT_LIST_DIR}/main.cpp ${CMAKE_CURRENT_LIST_DIR}/Velquin.rc)
 # The resource script names its icons and pictures relative to its own folder.
 set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/Velquin.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_CURRENT_LIST_DIR})
+# The resource compiler's includes are not tracked: the scripts are built again when the art or its list changes.
+file(GLOB organizer_art CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/art/*)
+set(VELQUIN_ART_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/art.rc ${organizer_art} CACHE INTERNAL "")
+set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/Velquin.rc APPEND PROPERTY OBJECT_DEPENDS ${VELQUIN_ART_DEPENDS})
 target_compile_options(Velquin PRIVATE ${VELQUIN_WARNINGS})
 target_link_libraries(Velquin PRIVATE organizer_windows)
 # Velquin.exe loads Brovana.dll from its own folder.

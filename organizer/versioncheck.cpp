@@ -31,19 +31,9 @@ rt::ControlDesc control(Ctl id, rt::Kind kind, rt::Rect at, std::string text = {
     return rt::control(id, kind, at, std::move(text), std::move(icon), 0, parent);
 }
 
-// A variable of the process environment (read through Win32, which sees what a test set), or empty.
-std::wstring environment(const wchar_t* name) {
-    const DWORD n = GetEnvironmentVariableW(name, nullptr, 0);
-    if (n == 0) return {};
-    std::wstring value(n, L'\0');
-    value.resize(GetEnvironmentVariableW(name, value.data(), n));
-    return value;
-}
-
-// The version page's address. Tests only: VELQUIN_VERSION_URL names another page (a local server).
+// The version page's address (a test's driver may serve another).
 std::string version_page() {
-    const std::wstring test_page = environment(L"VELQUIN_VERSION_URL");
-    return test_page.empty() ? std::string(VERSION_PAGE) : rt::narrow(test_page);
+    return rt::page_address(VERSION_PAGE);
 }
 
 // The text without surrounding blanks and line ends, as the window shows it.

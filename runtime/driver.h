@@ -56,6 +56,10 @@ public:
     }
     // Answers the print dialog: true with the printer's name set, false for a cancelled dialog.
     virtual bool printer(std::string& /*name*/) { return false; }
+    // Asked instead of starting another program (its command line, CP949): true as if it started. Nothing runs.
+    virtual bool start_program(std::string_view /*command_line*/) { return true; }
+    // Answers the address of a web page the program fetches: the page itself, or one the test serves.
+    virtual std::string page_address(std::string_view address) { return std::string(address); }
     // Called by accept() whenever the window has no event and no message waiting. The driver may post events,
     // type into entries, pick rows and read what the controls show; when it does nothing, accept() waits a little
     // and asks again.

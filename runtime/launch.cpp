@@ -4,6 +4,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "runtime/driver.h"
+
 #include "runtime/text.h"
 #include "runtime/win32.h"
 #endif
@@ -44,18 +46,7 @@ std::string command_line(std::string_view program, std::string_view argument) {
 #ifdef _WIN32
 bool start_program(std::string_view program, std::string_view argument) {
     const std::string command = command_line(program, argument);
-    wchar_t log[MAX_PATH] = {};
-    if (GetEnvironmentVariableW(L"VELQUIN_LAUNCH_LOG", log, MAX_PATH) > 0) {
-        UniqueHandle file(CreateFileW(log, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        if (file.get() == INVALID_HANDLE_VALUE) {
-            file.release();
-            report_failure("CreateFileW", narrow(log));
-            return false;
-        }
-        DWORD written = 0;
-        WriteFile(file.get(), command.data(), static_cast<DWORD>(command.size()), &written, nullptr);
-        return true;
-    }
+    if (Driver* d = installed_driver()) return d->start_program(command);
     const std::wstring path = wide(program);
     std::wstring line = wide(command);
     STARTUPINFOW si{};
@@ -68,6 +59,11 @@ bool start_program(std::string_view program, std::string_view argument) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return true;
+}
+
+std::string page_address(std::string_view address) {
+    if (Driver* d = installed_driver()) return d->page_address(address);
+    return std::string(address);
 }
 #endif
 

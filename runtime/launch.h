@@ -13,9 +13,11 @@ std::string command_line(std::string_view program, std::string_view argument);
 
 #ifdef _WIN32
 // Starts the program with the argument and does not wait for it; false (after a report) when it did not start.
-// Tests only: when the environment variable VELQUIN_LAUNCH_LOG names a file, the command line is written to it
-// instead and nothing starts.
+// With a driver installed, the driver is asked instead and nothing starts.
 bool start_program(std::string_view program, std::string_view argument);
+
+// The address from which the program fetches a web page: the address itself, or the installed driver's answer.
+std::string page_address(std::string_view address);
 #endif
 
 } // namespace rt

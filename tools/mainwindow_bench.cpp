@@ -238,7 +238,6 @@ int main(int argc, char** argv) {
     rt::put_ini("Velquin", "Word ID", "Word.Document.8", ".\\Velquin.INI");
     rt::put_ini("Velquin", "Excel ID", "Excel.Sheet.8", ".\\Velquin.INI");
     rt::put_ini("Velquin", "PowerPoint ID", "PowerPoint.Show.8", ".\\Velquin.INI");
-    SetEnvironmentVariableW(L"VELQUIN_VERSION_URL", L"http://127.0.0.1:9/");
 
     main_module_start();
     // The bare scans, before and after the window, each done `rounds` times; a first pass only fills the page

@@ -15,8 +15,6 @@ TEST(Links, LimitsOfTheListAndOfTheEntryForm) {
     for (int i = 1; i <= 10; ++i) ten.push_back("l" + std::to_string(i) + ".txt");
     add_document({.node = 1, .subj = "ten", .links = ten});
     lib.close();
-    const std::wstring log = work.file(L"launch.log");
-    SetEnvironmentVariableW(L"VELQUIN_LAUNCH_LOG", log.c_str());
     const std::string name64 = std::string(60, 'n') + ".txt", name65 = std::string(61, 'n') + ".txt";
     const std::string long_path = "C:\\" + std::string(120, 'p') + "\\x.txt"; // 129 bytes
     uitest::ScriptDriver d;
@@ -33,7 +31,7 @@ TEST(Links, LimitsOfTheListAndOfTheEntryForm) {
                         }},
                        {CHANGE_FORM,
                         [&](rt::Window& w) {
-                            launched = startup_test::read_file(log);
+                            launched = d.started.empty() ? "" : d.started.back();
                             w.post(rt::EventKind::accepted, F::INSERT); // an eleventh
                         }},
                        {CHANGE_FORM,
@@ -76,7 +74,6 @@ TEST(Links, LimitsOfTheListAndOfTheEntryForm) {
                             w.post(rt::EventKind::accepted, F::CANCEL);
                         }},
                    });
-    SetEnvironmentVariableW(L"VELQUIN_LAUNCH_LOG", nullptr);
     EXPECT_EQ(texts(d.messages), "[링크 첨부파일은 최대 10개까지 지정할 수 있습니다.][ 좌측의 링크파일중 하나를 먼저 선택하세요 ]"
                                  "[파일을 선택하세요][파일명이 너무 깁니다. 파일명은 64자(Byte)까지만 인식합니다.]"
                                  "[파일 경로가 너무 깁니다. 경로는 128자(Byte)까지만 인식합니다.]");

@@ -49,6 +49,8 @@ public:
     std::vector<std::string> file_dialogs; // the titles of the file-open dialogs asked for
     std::deque<std::string> file_answers;  // the chosen paths; an empty one cancels
     std::vector<std::string> file_starts;  // the file names each dialog started from
+    std::vector<std::string> started;              // the command lines of the programs the program started
+    std::string page = "http://127.0.0.1:9/";     // every web page it fetches: a closed port unless a test serves one
     int beeps = 0;
     int idle_calls = 0;
     int idle_limit = 500; // about five seconds of a window waiting for nothing
@@ -77,6 +79,11 @@ public:
     }
     void halt(std::string_view text) override { halts.emplace_back(text); }
     void beep() override { ++beeps; }
+    bool start_program(std::string_view command_line) override {
+        started.emplace_back(command_line);
+        return true;
+    }
+    std::string page_address(std::string_view) override { return page; }
     bool file_open(std::string_view title, std::string& path, std::string_view) override {
         file_dialogs.emplace_back(title);
         file_starts.push_back(path);

@@ -81,16 +81,10 @@ class VersionCheck : public testing::Test {
 protected:
     void SetUp() override {
         install(L"versioncheck_versioned.exe");
-        log_ = own_folder() + L"\\launch.txt";
-        DeleteFileW(log_.c_str());
-        SetEnvironmentVariableW(L"VELQUIN_LAUNCH_LOG", log_.c_str());
-        SetEnvironmentVariableW(L"VELQUIN_VERSION_URL", rt::wide(server_.url("/version")).c_str());
+        page_ = server_.url("/version");
         set_clipboard(kSentinel);
     }
     void TearDown() override {
-        SetEnvironmentVariableW(L"VELQUIN_LAUNCH_LOG", nullptr);
-        SetEnvironmentVariableW(L"VELQUIN_VERSION_URL", nullptr);
-        DeleteFileW(log_.c_str());
         DeleteFileW((own_folder() + L"\\VELQUIN.exe").c_str());
     }
 
@@ -110,6 +104,7 @@ protected:
     int run(Answer answer) {
         seen_ = Seen{};
         uitest::ScriptDriver driver;
+        driver.page = page_;
         // For a screenshot the window stays up for a while before it is answered.
         const int hold = _wtoi(environment(L"VELQUIN_HOLD_MS").c_str());
         if (hold > 0) driver.idle_limit = 100000;
@@ -140,13 +135,16 @@ protected:
                 w.post(rt::EventKind::accepted, answer == Answer::ok ? Ctl::OK : Ctl::CANCEL);
         };
         uitest::DriverScope scope(driver);
-        return velquin::VERSIONCHECK();
+        const int result = velquin::VERSIONCHECK();
+        started_.insert(started_.end(), driver.started.begin(), driver.started.end());
+        return result;
     }
 
-    bool launched() const { return GetFileAttributesW(log_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    bool launched() const { return !started_.empty(); }
 
     TestHttpServer server_;
-    std::wstring log_;
+    std::string page_;                  // where the version page is served
+    std::vector<std::string> started_; // the programs started, over every run of the test
     Seen seen_;
 };
 
@@ -183,7 +181,7 @@ TEST_F(VersionCheck, NewerVersionShowsWindowAndOkStartsTheDownload) {
     EXPECT_EQ(u8(clipboard()), u8(expected));
 
     ASSERT_TRUE(launched());
-    EXPECT_EQ(uitest::read_bytes(log_), "\"c:\\program Files\\Internet Explorer\\iexplore.exe\" "
+    EXPECT_EQ(started_.at(0), "\"c:\\program Files\\Internet Explorer\\iexplore.exe\" "
                                         "\"http://search.portal.example/search.nhn?query=%EB%B2%A8%ED%80%B8\"");
 }
 
@@ -230,7 +228,7 @@ TEST_F(VersionCheck, OnlyANewerAnnouncementOfTheRightSizeShowsTheWindow) {
 }
 
 TEST_F(VersionCheck, ServerDownStartsSilently) {
-    SetEnvironmentVariableW(L"VELQUIN_VERSION_URL", rt::wide(TestHttpServer::refusedUrl("/version")).c_str());
+    page_ = TestHttpServer::refusedUrl("/version");
     EXPECT_EQ(run(Answer::ok), 1);
     EXPECT_FALSE(seen_.shown);
     EXPECT_EQ(u8(clipboard()), u8(kSentinel));
