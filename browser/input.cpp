@@ -2,6 +2,7 @@
 // scrolling and typed text, injected into the system's input stream. Positions are client points of the browser
 // window. Without the browser window they do nothing and answer 0.
 #include "browser/Brovana.h"
+#include "browser/absolute.h"
 #include "browser/app.h"
 #include "browser/foreground.h"
 #include "browser/sink.h"
@@ -38,8 +39,8 @@ POINT absolute(POINT screen) {
     DEVMODEW mode{};
     mode.dmSize = sizeof mode;
     EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
-    double w = mode.dmPelsWidth ? mode.dmPelsWidth : 1, h = mode.dmPelsHeight ? mode.dmPelsHeight : 1;
-    return {static_cast<LONG>(65535.0 / w * screen.x), static_cast<LONG>(65535.0 / h * screen.y)};
+    brovana::AbsolutePoint a = brovana::absoluteCoordinates(screen.x, screen.y, mode.dmPelsWidth, mode.dmPelsHeight);
+    return {a.dx, a.dy};
 }
 
 void mouseEvent(DWORD flags, POINT at = {0, 0}) {
