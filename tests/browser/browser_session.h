@@ -195,8 +195,8 @@ protected:
     }
 
     // Opens the browser on a page and waits until the page is in; the stand-in's window.
-    HWND open(std::uint32_t resizable = 1) {
-        EXPECT_EQ(api.ViewIEWindow("http://start.invalid/", resizable), 1);
+    HWND open(std::uint32_t resizable = 1, const char* url = "http://start.invalid/") {
+        EXPECT_EQ(api.ViewIEWindow(url, resizable), 1);
         EXPECT_EQ(api.IsIEWindow(), 1);
         HWND window = StandIn::window();
         EXPECT_NE(window, nullptr);

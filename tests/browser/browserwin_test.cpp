@@ -4,6 +4,7 @@
 #include "tests/browser/browser_session.h"
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -121,10 +122,11 @@ TEST_F(Browser, OpensOnceResizableByItsArgumentWithBarsHidden) {
     const struct {
         std::uint32_t resizable;
         bool expected;
-    } rows[] = {{1, true}, {0x0301, true}, {0, false}, {2, false}};
+        const char* url; // a null address opens as an empty one
+    } rows[] = {{1, true, "http://start.invalid/"}, {0x0301, true, nullptr}, {0, false, ""}, {2, false, nullptr}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.resizable);
-        HWND window = open(row.resizable);
+        HWND window = open(row.resizable, row.url);
         ASSERT_NE(window, nullptr);
         EXPECT_EQ((GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) != 0, row.expected);
         EXPECT_TRUE(IsWindowVisible(window));
@@ -287,6 +289,28 @@ TEST_F(Browser, NewWindowsFollowShowNewWindow) {
          p = FindWindowExW(nullptr, p, standin::kPopupClass, nullptr))
         PostMessageW(p, WM_CLOSE, 0, 0);
     EXPECT_TRUE(pumpUntil([&] { return standIn.shared().popups == 0; }));
+}
+
+// The browser cannot be started: the library still holds a browser without a window until it is closed.
+TEST_F(Browser, ABrowserThatCannotStartHoldsTheLibraryUntilClosed) {
+    const wchar_t key[] = L"CLSID\\{0002DF01-0000-0000-C000-000000000046}\\LocalServer32";
+    wchar_t server[1024] = {};
+    LONG size = sizeof server;
+    ASSERT_EQ(RegQueryValueW(HKEY_CLASSES_ROOT, key, server, &size), ERROR_SUCCESS);
+    const wchar_t missing[] = L"Z:\\nowhere\\missing-browser.exe";
+    ASSERT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, key, REG_SZ, missing, sizeof missing), ERROR_SUCCESS);
+    const BYTE opened = api.ViewIEWindow("http://start.invalid/", 1);
+    RegSetValueW(HKEY_CLASSES_ROOT, key, REG_SZ, server, static_cast<DWORD>((wcslen(server) + 1) * sizeof(wchar_t)));
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(api.IsIEWindow(), 0);
+    EXPECT_EQ(api.GetIEComplete(), 0);
+    short s[4] = {7, 7, 7, 7};
+    EXPECT_EQ(api.GetIEWinSize(&s[0], &s[1], &s[2], &s[3]), 0);
+    EXPECT_EQ(s[0], 7);
+    EXPECT_EQ(api.ViewIEWindow("http://start.invalid/", 1), 0) << "a second browser while the first is held";
+    EXPECT_TRUE(StandIn::windows().empty());
+    api.CloseIEWindow();
+    EXPECT_NE(open(), nullptr);
 }
 
 } // namespace
