@@ -259,10 +259,11 @@ void Report::draw(const ReportControl& c, int x, int y) {
                     static_cast<UINT>(w.size()), advances(f, w).data());
         return;
     }
-    case ReportKind::line:
-        MoveToEx(dc_, x, y, nullptr);
-        LineTo(dc_, x + c.width, y);
+    case ReportKind::line: {
+        const POINT ends[2] = {{x, y}, {x + c.width, y}};
+        Polyline(dc_, ends, 2); // one record where a move and a line take two
         return;
+    }
     case ReportKind::box:
         Rectangle(dc_, x, y, x + c.width, y + c.height);
         return;

@@ -50,7 +50,7 @@ inline int CALLBACK collect(HDC, HANDLETABLE*, const ENHMETARECORD* r, int, LPAR
         const auto* s = reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(r) + t->emrtext.offString);
         page->texts.push_back({t->emrtext.ptlReference.x, t->emrtext.ptlReference.y, t->emrtext.rcl.right,
                                u8(std::wstring_view(s, t->emrtext.nChars))});
-    } else if (r->iType == EMR_LINETO) {
+    } else if (r->iType == EMR_LINETO || r->iType == EMR_POLYLINE16 || r->iType == EMR_POLYLINE) {
         ++page->lines;
     }
     return 1;
