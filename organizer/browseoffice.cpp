@@ -17,6 +17,7 @@
 #include "runtime/ini.h"
 #include "runtime/launch.h"
 #include "runtime/listbox.h"
+#include "runtime/treebox.h"
 #include "runtime/prompt.h"
 #include "runtime/text.h"
 

@@ -8,6 +8,7 @@
 #include "organizer/office.h"
 #include "runtime/clock.h"
 #include "runtime/listbox.h"
+#include "runtime/treebox.h"
 #include "runtime/prompt.h"
 #include "runtime/text.h"
 

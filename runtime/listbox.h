@@ -1,9 +1,7 @@
-// Lists and tree lists over queues. A ListBox is attached to a Kind::list control and shows the rows of a queue
-// through a column format string (runtime/listformat.h) as a virtual report view, so that 100,000 rows show at
-// once; a TreeBox is attached to a Kind::tree control and shows a queue's rows as a tree by each row's level,
-// with each row's own colours and icon. Rows are counted from 1; columns from 1, left to right. Column i is the
-// list view's column i: its column 0 is an empty placeholder of no width (the first column of a report view
-// could not be centred or right-aligned).
+// Lists over queues. A ListBox is attached to a Kind::list control and shows the rows of a queue through a column
+// format string (runtime/listformat.h) as a virtual report view, so that 100,000 rows show at once. Rows are
+// counted from 1; columns from 1, left to right. Column i is the list view's column i: its column 0 is an empty
+// placeholder of no width (the first column of a report view could not be centred or right-aligned).
 #pragma once
 #ifdef _WIN32
 
@@ -15,21 +13,10 @@
 #include <vector>
 
 #include "runtime/listformat.h"
-#include "runtime/queue.h"
+#include "runtime/rows.h"
 #include "runtime/window.h"
 
 namespace rt {
-
-// The rows a control shows: their number, row n (from 1) and the description of a row's fields.
-struct RowSource {
-    std::function<std::size_t()> rows;
-    std::function<const void*(std::size_t)> row;
-    const Field* fields = nullptr;
-    std::size_t field_count = 0;
-};
-template <class Row> RowSource rows_of(const Queue<Row>& q, const Field* fields, std::size_t count) {
-    return {[&q] { return q.records(); }, [&q](std::size_t n) -> const void* { return &q.row(n); }, fields, count};
-}
 
 class ListBox : public ControlHandler {
 public:
@@ -78,36 +65,6 @@ public:
 
     // ControlHandler: select(0), and select() of a row past the last, leave no row selected; selection() is 0
     // when none is. A selection by the program queues no event; one by the user queues new_selection.
-    bool notify(Window&, int control, NMHDR&, LRESULT&) override;
-    void select(Window&, int control, int row) override;
-    int selection(Window&, int control) override;
-
-    struct Impl;
-
-private:
-    std::unique_ptr<Impl> impl_;
-};
-
-class TreeBox : public ControlHandler {
-public:
-    TreeBox(RowSource source, std::string_view format);
-    ~TreeBox() override;
-    TreeBox(const TreeBox&) = delete;
-    TreeBox& operator=(const TreeBox&) = delete;
-    static TreeBox& attach(Window& w, Id control, RowSource source, std::string_view format);
-
-    // The queue's rows changed: the tree is built again from them (every row expanded); no row is selected.
-    void refresh();
-    void set_line_height(int dialog_units);
-    void set_icons(const std::vector<std::string>& names);
-    std::string text(std::size_t n) const; // what row n shows
-    int level(std::size_t n) const;        // its depth in the tree (0 top)
-
-    // A row the user chooses is reported as one accepted event on the control; the program's own select()
-    // queues nothing. A right click on a row chooses it first. select(0), and select() of a row past the
-    // last, leave none chosen.
-    //
-    // Colours: a colour field (or E(...) part) below 0 means none: the E(...) default, else the system's.
     bool notify(Window&, int control, NMHDR&, LRESULT&) override;
     void select(Window&, int control, int row) override;
     int selection(Window&, int control) override;

@@ -8,6 +8,7 @@
 #include "organizer/office.h"
 #include "organizer/startup.h"
 #include "runtime/listbox.h"
+#include "runtime/treebox.h"
 #include "tests/startup_ui/common.h"
 #include "tests/ui/list_support.h"
 

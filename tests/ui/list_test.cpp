@@ -5,6 +5,7 @@
 
 #include "runtime/clock.h"
 #include "runtime/listbox.h"
+#include "runtime/treebox.h"
 #include "runtime/picture.h"
 #include "runtime/prompt.h"
 #include "runtime/queue.h"
