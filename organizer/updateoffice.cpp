@@ -7,11 +7,15 @@
 #include "organizer/doclist.h"
 #include "organizer/filelink.h"
 #include "organizer/office.h"
+#include "runtime/droplist.h"
 #include "runtime/listbox.h"
 #include "runtime/ole.h"
 #include "runtime/picture.h"
 #include "runtime/prompt.h"
 
+#include <richedit.h>
+
+#include <algorithm>
 #include <cstddef>
 #include <string>
 
@@ -28,12 +32,6 @@ namespace {
 using Ctl = UPDATEOFFICE::Ctl;
 
 std::string k(std::u16string_view text) { return rt::to_cp949(text); }
-
-const rt::Field GNODE_FIELDS[3] = {
-    {"NODE", rt::FieldType::Short, offsetof(GNODE_ROW, NODE), 2},
-    {"NODENAME", rt::FieldType::Text, offsetof(GNODE_ROW, NODENAME), 30},
-    {"SORT", rt::FieldType::Short, offsetof(GNODE_ROW, SORT), 2},
-};
 
 rt::ControlDesc control(Ctl id, rt::Kind kind, rt::Rect at, std::string text = {}, std::string icon = {},
                         Ctl parent = Ctl{}) {
@@ -71,22 +69,29 @@ rt::WindowDesc UPDATEOFFICE::description() {
     for (int i = 0; i < 10; ++i)
         c.push_back(control(static_cast<Ctl>(static_cast<int>(Ctl::RTFTOOLOPEN) + i), Kind::button,
                             {5 + 17 * i, 3, 16, 14}, {}, tools[i], Ctl::GROUP1));
-    c.push_back(control(Ctl::RTFTOOLALIGNMENT, Kind::group, {175, 2, 68, 16}, {}, {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::RTFTOOLALIGNMENT, Kind::option, {175, 2, 68, 16}, {}, {}, Ctl::GROUP1));
     const char* aligns[] = {"JUSTLFT.ICO", "JUSTCTR.ICO", "JUSTRT.ICO", "JUSTJUST.ICO"};
-    for (int i = 0; i < 4; ++i)
-        c.push_back(control(static_cast<Ctl>(static_cast<int>(Ctl::RTFTOOLALIGNMENTLEFT) + i), Kind::button,
+    const char* values[] = {"1", "3", "2", "4"};
+    for (int i = 0; i < 4; ++i) {
+        c.push_back(control(static_cast<Ctl>(static_cast<int>(Ctl::RTFTOOLALIGNMENTLEFT) + i), Kind::radio,
                             {176 + 17 * i, 3, 16, 14}, {}, aligns[i], Ctl::RTFTOOLALIGNMENT));
-    c.push_back(control(Ctl::RTFTOOLBULLETS, Kind::button, {5, 19, 16, 14}, {}, "BULLETS.ICO", Ctl::GROUP1));
-    c.push_back(control(Ctl::RTFTOOLBULLETSTYLE, Kind::panel, {22, 19, 40, 14}, {}, {}, Ctl::GROUP1));
+        c.back().value = values[i];
+    }
+    c.push_back(control(Ctl::RTFTOOLBULLETS, Kind::check, {5, 19, 16, 14}, {}, "BULLETS.ICO", Ctl::GROUP1));
+    c.push_back(control(Ctl::RTFTOOLBULLETSTYLE, Kind::drop_list, {22, 19, 40, 14},
+                        k(u"블릿|#1|숫자|#2|영문소문자|#3|영문대문자|#4|로마자|#5|로마대문자|#6"), {}, Ctl::GROUP1));
     c.push_back(control(Ctl::OLE, Kind::ole, {63, 21, 15, 10}, {}, {}, Ctl::GROUP1));
-    c.push_back(control(Ctl::RTFTOOLFONTNAME, Kind::panel, {79, 19, 62, 14}, {}, {}, Ctl::GROUP1));
-    c.push_back(control(Ctl::RTFTOOLFONTSIZE, Kind::panel, {142, 19, 24, 14}, {}, {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::RTFTOOLFONTNAME, Kind::drop_list, {79, 19, 62, 14}, {}, {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::RTFTOOLFONTSIZE, Kind::drop_list, {142, 19, 24, 14},
+                        "8|9|10|11|12|14|16|18|20|22|24|26|28|36|48|72", {}, Ctl::GROUP1));
     const char* styles[] = {"bold.ico", "italic.ico", "undrline.ico"};
     for (int i = 0; i < 3; ++i)
-        c.push_back(control(static_cast<Ctl>(static_cast<int>(Ctl::RTFTOOLBOLD) + i), Kind::button,
+        c.push_back(control(static_cast<Ctl>(static_cast<int>(Ctl::RTFTOOLBOLD) + i), Kind::check,
                             {167 + 13 * i, 19, 12, 14}, {}, styles[i], Ctl::GROUP1));
-    c.push_back(control(Ctl::RTFTOOLFONTCOLOR, Kind::panel, {206, 19, 18, 14}, {}, {}, Ctl::GROUP1));
-    c.push_back(control(Ctl::RTFTOOLFONTBKCOLOR, Kind::panel, {225, 19, 18, 14}, {}, {}, Ctl::GROUP1));
+    const char* colours = "Black|#1|Maroon|#2|Green|#3|Olive|#4|Navy|#5|Purple|#6|Teal|#7|Gray|#8|Silver|#9|Red|#10|"
+                          "Lime|#11|Yellow|#12|Blue|#13|Fuchia|#14|Aqua|#15|White|#16|Automatic|#0";
+    c.push_back(control(Ctl::RTFTOOLFONTCOLOR, Kind::drop_list, {206, 19, 18, 14}, colours, {}, Ctl::GROUP1));
+    c.push_back(control(Ctl::RTFTOOLFONTBKCOLOR, Kind::drop_list, {225, 19, 18, 14}, colours, {}, Ctl::GROUP1));
     c.push_back(control(Ctl::GROUP2, Kind::group, {245, 0, 169, 34}));
     c.push_back(control(Ctl::OFFICE, Kind::button, {247, 0, 41, 38}, {}, "Office.ico", Ctl::GROUP2));
     c.push_back(control(Ctl::AFILE, Kind::button, {289, 0, 41, 38}, {}, "File.ico", Ctl::GROUP2));
@@ -95,8 +100,8 @@ rt::WindowDesc UPDATEOFFICE::description() {
     c.push_back(control(Ctl::SUBJ0, Kind::prompt, {7, 45, 20, 10}, "Subject:"));
     c.push_back(control(Ctl::OFC_SUBJ, Kind::entry, {28, 41, 286, 16}));
     c.push_back(control(Ctl::OFC_INDEX, Kind::entry, {316, 41, 30, 16}));
-    c.push_back(control(Ctl::CATEGORY, Kind::list, {347, 41, 63, 16}));
-    c.push_back(control(Ctl::RTEXT, Kind::panel, {4, 65, 411, 256}));
+    c.push_back(control(Ctl::CATEGORY, Kind::drop_list, {347, 41, 63, 16}));
+    c.push_back(control(Ctl::RTEXT, Kind::rich_text, {4, 65, 411, 256}));
     c.push_back(control(Ctl::LIST1, Kind::list, {5, 245, 331, 77}));
     c.push_back(control(Ctl::LINKOPEN, Kind::button, {348, 246, 57, 15}, "Open"));
     c.push_back(control(Ctl::INSERT, Kind::button, {348, 265, 57, 15}, "Insert"));
@@ -123,15 +128,16 @@ void UPDATEOFFICE::run() {
     rt::Window& w = *window_;
     list_ = &rt::ListBox::attach(w, Ctl::LIST1, rt::rows_of(Q1, Q1_FIELDS, std::size(Q1_FIELDS)));
     list_->set_format(k(u"127L(2)|M~링크파일~@S64@20L(2)|M~설 명~@S60@"));
-    category_ = &rt::ListBox::attach(w, Ctl::CATEGORY, rt::rows_of(GNODE, GNODE_FIELDS, std::size(GNODE_FIELDS)));
-    category_->set_format("20L(2)|M@S30@#2#");
+    editor_ = std::make_unique<RTFCONTROL1>();
     ole_ = &rt::OleContainer::of(w, Ctl::OLE);
     w.open();
     SETUPSCREEN();
     events();
     deactivate_object();
+    editor_->KILL();
     ole_ = nullptr;
     window_.reset();
+    editor_.reset();
     Q1.free();
     DELQ.free();
     RTEXT.clear();
@@ -170,8 +176,11 @@ void UPDATEOFFICE::SETUPSCREEN() {
     INIHEIGHT = size.h;
     w.post(rt::EventKind::sized);
     // 6.
-    category_->set_line_height(13);
     list_->set_line_height(13);
+    // The category list shows GNODE's rows.
+    std::vector<rt::DropEntry> categories;
+    for (std::size_t n = 1; n <= GNODE.records(); ++n) categories.push_back({GNODE.row(n).NODENAME.clip(), {}});
+    rt::DropList::of(w, Ctl::CATEGORY)->set_entries(std::move(categories));
     // 7. By mode.
     switch (ACTION) {
     case 1:
@@ -179,10 +188,11 @@ void UPDATEOFFICE::SETUPSCREEN() {
         OFFICE.clear(); // the large fields too
         if (G8.GNODE.NODE != 0) {
             OFC.NODE = G8.GNODE.NODE;
-            category_->select(w, static_cast<int>(Ctl::CATEGORY), static_cast<int>(GNODE.pointer()));
+            w.select(Ctl::CATEGORY, static_cast<int>(GNODE.pointer()));
         }
         OFC.EXT.clear();
         body_to_screen();
+        default_font();
         w.focus(Ctl::OFC_SUBJ);
         break;
     case 2:
@@ -224,25 +234,50 @@ void UPDATEOFFICE::select_category(std::int16_t node) {
     GND.NODE = node;
     GNODE.get_by(&GNODE_ROW::NODE);
     const int row = rt::error_code() == 0 ? static_cast<int>(GNODE.pointer()) : 0;
-    category_->select(*window_, static_cast<int>(Ctl::CATEGORY), row);
+    window_->select(Ctl::CATEGORY, row);
 }
 
 void UPDATEOFFICE::RTF_CONTROL() {
     rt::Window& w = *window_;
+    using namespace rt::rtf_item;
     const struct {
+        int kind;
         Ctl control;
         const char16_t* tip;
-    } tips[] = {
-        {Ctl::RTFTOOLOPEN, u"불러오기"},  {Ctl::RTFTOOLSAVE, u"다른이름으로 저장"},
-        {Ctl::RTFTOOLPRINT, u"인쇄"},     {Ctl::RTFTOOLFIND, u"찾기"},
-        {Ctl::RTFTOOLFINDANDREPLACE, u"바꾸기"}, {Ctl::RTFTOOLCUT, u"잘라내기"},
-        {Ctl::RTFTOOLCOPY, u"복사"},      {Ctl::RTFTOOLPASTE, u"붙이기"},
-        {Ctl::RTFTOOLUNDO, u"이전으로"},  {Ctl::RTFTOOLREDO, u"다음으로"},
-        {Ctl::RTFTOOLBULLETS, u"블릿기호"}, {Ctl::RTFTOOLBULLETSTYLE, u"블릿스타일"},
-        {Ctl::RTFTOOLFONTNAME, u"글꼴"},  {Ctl::RTFTOOLFONTSIZE, u"글자크기"},
-        {Ctl::RTFTOOLFONTCOLOR, u"글자색"}, {Ctl::RTFTOOLFONTBKCOLOR, u"글자바탕색"},
+    } items[] = {
+        {button_open, Ctl::RTFTOOLOPEN, u"불러오기"},
+        {button_save, Ctl::RTFTOOLSAVE, u"다른이름으로 저장"},
+        {button_print, Ctl::RTFTOOLPRINT, u"인쇄"},
+        {button_find, Ctl::RTFTOOLFIND, u"찾기"},
+        {button_find_and_replace, Ctl::RTFTOOLFINDANDREPLACE, u"바꾸기"},
+        {button_cut, Ctl::RTFTOOLCUT, u"잘라내기"},
+        {button_copy, Ctl::RTFTOOLCOPY, u"복사"},
+        {button_paste, Ctl::RTFTOOLPASTE, u"붙이기"},
+        {button_undo, Ctl::RTFTOOLUNDO, u"이전으로"},
+        {button_redo, Ctl::RTFTOOLREDO, u"다음으로"},
+        {alignment, Ctl::RTFTOOLALIGNMENT, nullptr},
+        {alignment_just, Ctl::RTFTOOLALIGNMENTJUST, nullptr},
+        {bullets, Ctl::RTFTOOLBULLETS, u"블릿기호"},
+        {bullet_style, Ctl::RTFTOOLBULLETSTYLE, u"블릿스타일"},
+        {font_name, Ctl::RTFTOOLFONTNAME, u"글꼴"},
+        {font_size, Ctl::RTFTOOLFONTSIZE, u"글자크기"},
+        {bold, Ctl::RTFTOOLBOLD, nullptr},
+        {italic, Ctl::RTFTOOLITALIC, nullptr},
+        {underline, Ctl::RTFTOOLUNDERLINE, nullptr},
+        {font_color, Ctl::RTFTOOLFONTCOLOR, u"글자색"},
+        {font_bkcolor, Ctl::RTFTOOLFONTBKCOLOR, u"글자바탕색"},
     };
-    for (const auto& t : tips) w.set_tip(t.control, k(t.tip));
+    for (const auto& item : items) editor_->ADDITEM(item.kind, item.control);
+    editor_->INIT(w, Ctl::RTEXT);
+    for (const auto& item : items)
+        if (item.tip) w.set_tip(item.control, k(item.tip));
+}
+
+// The editor's right-click menu carries its own entries only.
+std::string RTFCONTROL1::CONTEXTMENUTEXT() {
+    std::string text = RTFCONTROLCLASS::CONTEXTMENUTEXT();
+    text.clear();
+    return text;
 }
 
 void UPDATEOFFICE::CALC_FIELDS() {
@@ -300,7 +335,7 @@ void UPDATEOFFICE::events() {
             case Ctl::DELETE: LINK_DELETE(); break;
             case Ctl::OK: SAVE(); break;
             case Ctl::CANCEL: close_form(); break;
-            default: break;
+            default: editor_->TAKEEVENT(e); break;
             }
             break;
         default: break;
@@ -317,7 +352,7 @@ void UPDATEOFFICE::on_sized() {
 }
 
 void UPDATEOFFICE::CATEGORY_ACCEPTED() {
-    const int row = category_->selection(*window_, static_cast<int>(Ctl::CATEGORY));
+    const int row = window_->selection(Ctl::CATEGORY);
     GNODE.get(static_cast<std::size_t>(row < 0 ? 0 : row));
     if (rt::error_code() == 0) OFC.NODE = GND.NODE;
 }
@@ -438,9 +473,29 @@ void UPDATEOFFICE::close_form() {
     window_->post(rt::EventKind::close_window);
 }
 
-// The body until the editor stands behind ?RTEXT.
-void UPDATEOFFICE::body_to_screen() {}
-void UPDATEOFFICE::screen_to_body() {}
+// The body into the editor. One the editor refuses (longer than a body may be) stays as it was stored, and the
+// save refuses it in turn, so that it is never stored cut or empty.
+void UPDATEOFFICE::body_to_screen() { body_shown_ = editor_->set_rtf(RTEXT); }
+
+void UPDATEOFFICE::screen_to_body() {
+    if (body_shown_) RTEXT = editor_->rtf();
+}
+
+// A new body's font: the settings' font and size, normal weight, Hangul character set.
+void UPDATEOFFICE::default_font() {
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET | CFM_WEIGHT | CFM_BOLD;
+    cf.yHeight = OINI.FONTSIZE * 20;
+    cf.bCharSet = HANGEUL_CHARSET;
+    cf.wWeight = FW_NORMAL;
+    lstrcpynW(cf.szFaceName, rt::wide(OINI.FONT.clip()).c_str(), LF_FACESIZE);
+    SendMessageW(window_->handle(Ctl::RTEXT), EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+    SendMessageW(window_->handle(Ctl::RTEXT), EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+    const int sizes[] = {9, 10, 11, 12, 14};
+    const auto at = std::find(std::begin(sizes), std::end(sizes), OINI.FONTSIZE);
+    window_->select(Ctl::RTFTOOLFONTSIZE, at == std::end(sizes) ? 0 : static_cast<int>(at - sizes) + 2);
+}
 
 // The embedded document's image as the container holds it now. A stored one that could not be loaded (its program
 // is missing here) is kept as it was rather than emptied.

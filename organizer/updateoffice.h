@@ -8,6 +8,7 @@
 
 #include "organizer/globals.h"
 #include "runtime/resizer.h"
+#include "runtime/rtfcontrol.h"
 #include "runtime/window.h"
 
 #include <cstdint>
@@ -42,6 +43,12 @@ struct DELQ_ROW {
 
 // The longest body stored, in bytes.
 inline constexpr std::size_t BODY_LIMIT = 2000000;
+
+// The form's editor: the runtime's, with no entries of the form in its right-click menu.
+class RTFCONTROL1 : public rt::RTFCONTROLCLASS {
+public:
+    std::string CONTEXTMENUTEXT() override;
+};
 
 class UPDATEOFFICE {
 public:
@@ -97,6 +104,7 @@ private:
     // Body and embedded document behind their controls.
     void body_to_screen();
     void screen_to_body();
+    void default_font();
     std::string object_bytes();
     void load_object(std::string_view bytes);
     void create_object(std::string_view progid);
@@ -105,7 +113,6 @@ private:
 
     std::unique_ptr<rt::Window> window_;
     rt::ListBox* list_ = nullptr;
-    rt::ListBox* category_ = nullptr;
     rt::OleContainer* ole_ = nullptr;
     rt::Queue<Q1_ROW> Q1;
     rt::Queue<DELQ_ROW> DELQ;
@@ -118,6 +125,8 @@ private:
     rt::Resizer WINRESIZE;
     std::string object_; // the embedded document's stored form while the form is open
     std::string status_text_; // what the status bar shows
+    std::unique_ptr<RTFCONTROL1> editor_; // RTFCONTROL1: drives ?RTEXT and the toolbar
+    bool body_shown_ = false;             // the editor holds RTEXT
 };
 
 } // namespace velquin
