@@ -3,6 +3,8 @@
 
 #include "runtime/win32.h"
 
+#include "runtime/perthread.h"
+
 #include "runtime/text.h"
 
 #include <objbase.h>
@@ -30,15 +32,20 @@ void report_failure(const char* function, std::string_view argument, DWORD code)
 }
 
 namespace {
-thread_local std::exception_ptr held; // raised inside a window procedure, not yet thrown again
+// Raised inside a window procedure, not yet thrown again. A reference per thread: a thread_local object with a
+// destructor is unsafe under mingw (see perthread.h).
+std::exception_ptr& held() {
+    thread_local std::exception_ptr& exception = per_thread<std::exception_ptr>();
+    return exception;
 }
+} // namespace
 
 void hold_exception() noexcept {
-    if (!held) held = std::current_exception();
+    if (!held()) held() = std::current_exception();
 }
 
 void rethrow_held() {
-    if (held) std::rethrow_exception(std::exchange(held, nullptr));
+    if (held()) std::rethrow_exception(std::exchange(held(), nullptr));
 }
 
 LRESULT guarded(WNDPROC proc, HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
