@@ -291,6 +291,28 @@ TEST_F(Browser, NewWindowsFollowShowNewWindow) {
     EXPECT_TRUE(pumpUntil([&] { return standIn.shared().popups == 0; }));
 }
 
+// Unloading the library with a browser open disconnects from its events and leaves the browser open.
+TEST(BrowserUnload, DisconnectsAndLeavesTheBrowserOpen) {
+    StandIn standIn;
+    ASSERT_TRUE(standIn.ready());
+    LONG connected = standIn.shared().connections;
+    {
+        BrovanaLibrary lib;
+        ASSERT_NE(lib.module, nullptr);
+        BrowserApi api(lib);
+        ASSERT_EQ(api.ViewIEWindow("http://start.invalid/", 1), 1);
+        ASSERT_EQ(api.IsIEWindow(), 1);
+        standIn.steer(standin::kSync);
+        EXPECT_EQ(standIn.shared().connections, connected + 1);
+    }
+    EXPECT_EQ(GetModuleHandleW(L"Brovana.dll"), nullptr);
+    EXPECT_TRUE(pumpUntil([&] { return standIn.shared().connections == connected; })) << "still connected";
+    HWND window = StandIn::window();
+    EXPECT_NE(window, nullptr) << "the browser closed with the library";
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(pumpUntil([] { return StandIn::windows().empty(); }));
+}
+
 // The browser cannot be started: the library still holds a browser without a window until it is closed.
 TEST_F(Browser, ABrowserThatCannotStartHoldsTheLibraryUntilClosed) {
     const wchar_t key[] = L"CLSID\\{0002DF01-0000-0000-C000-000000000046}\\LocalServer32";

@@ -24,8 +24,10 @@ Browser* fromFrame(IDispatch* p) {
 // The browser goes when nothing references it and its window is closed.
 void maybeDelete(Browser* b) {
     if (b->refs > 0 || b->window) return;
-    for (auto& [cookie, sink] : b->sinks)
+    for (auto& [cookie, sink] : b->sinks) {
         IDispatch_Release(sink);
+        InterlockedDecrement(&shared->connections);
+    }
     delete b;
 }
 
@@ -242,6 +244,7 @@ HRESULT STDMETHODCALLTYPE advise(IConnectionPoint* p, IUnknown* sink, DWORD* coo
     Browser* b = fromPoint(p);
     *cookie = b->nextCookie++;
     b->sinks.emplace_back(*cookie, events);
+    InterlockedIncrement(&shared->connections);
     return S_OK;
 }
 HRESULT STDMETHODCALLTYPE unadvise(IConnectionPoint* p, DWORD cookie) {
@@ -251,6 +254,8 @@ HRESULT STDMETHODCALLTYPE unadvise(IConnectionPoint* p, DWORD cookie) {
         IDispatch* sink = it->second;
         sinks.erase(it);
         IDispatch_Release(sink);
+        InterlockedDecrement(&shared->connections);
+        wakeClient();
         return S_OK;
     }
     return CONNECT_E_NOCONNECTION;
@@ -482,7 +487,8 @@ LONG Browser::steer(UINT command, UINT argument) {
 
 void Browser::quit() {
     fire(DISPID_ONQUIT, {});
-    DestroyWindow(window);
+    DestroyWindow(window); // may delete this browser
+    wakeClient();          // the client may wait for the window to be gone, which it is only now
 }
 
 // Called by the window procedure when the window is gone.

@@ -53,7 +53,8 @@ struct Shared {
     volatile LONG acked;
     volatile LONG answer;
     volatile LONG bodyScrollTop, rootScrollTop;
-    volatile LONG popups; // popup windows opened for new windows
+    volatile LONG popups;      // popup windows opened for new windows
+    volatile LONG connections; // event sinks advised and not yet unadvised
     // The cursor handles the page area shows over its text field and link (the caller's system cursors; 0 for the
     // stand-in's own).
     volatile LONG ibeamCursor, handCursor, arrowCursor;

@@ -56,6 +56,9 @@ LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
         return 0;
     }
     switch (message) {
+    case WM_SETFOCUS:
+        wakeClient(); // the client may wait for the page to hold the focus
+        break;
     case WM_SETCURSOR:
         if (LOWORD(lparam) != HTCLIENT) break;
         SetCursor(cursorFor(window));
@@ -89,6 +92,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wparam) != WA_INACTIVE && b->page) SetFocus(b->page);
+        wakeClient(); // the client may wait for the window to come to the front
         return 0;
     case WM_CLOSE:
         b->quit();
