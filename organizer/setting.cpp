@@ -34,7 +34,7 @@ rt::WindowDesc description() {
     w.font = "Gulim";
     w.at = {rt::unchanged, rt::unchanged, 305, 273};
     w.controls = {
-        rt::control(Ctl::SHEET1, Kind::sheet, {4, 4, 297, 236}),
+        rt::control(Ctl::SHEET1, Kind::sheet, {4, 4, 297, 236}, {}, {}, rt::flag::tabs),
         rt::control(Ctl::TAB1, Kind::tab, {}, k(u"기본설정"), {}, 0, Ctl::SHEET1),
         on_tab(Ctl::FONT_PROMPT, Kind::prompt, {16, 30, 42, 10}, k(u"기본글꼴 :")),
         on_tab(Ctl::OINI_FONT, Kind::entry, {60, 28, 120, 13}),

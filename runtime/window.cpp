@@ -212,8 +212,8 @@ Window::Window(WindowDesc desc) : desc_(std::move(desc)) {
         const Control& c = controls_[static_cast<size_t>(i)];
         const int sheet = index_of(c.desc.parent);
         if (c.desc.kind != Kind::tab || sheet < 0 || !controls_[static_cast<size_t>(sheet)].hwnd) continue;
-        // A sheet of one page is a frame around it: no tab shows its caption.
-        if (pages_of(sheet) == 1) continue;
+        // A sheet of one page is a frame around it: no tab shows its caption, unless it asks for its tab.
+        if (pages_of(sheet) == 1 && !(controls_[static_cast<size_t>(sheet)].desc.flags & flag::tabs)) continue;
         std::wstring text = wide(c.desc.text);
         TCITEMW item{};
         item.mask = TCIF_TEXT;

@@ -70,6 +70,7 @@ namespace flag {
 constexpr unsigned hidden = 1;      // hidden when the window opens
 constexpr unsigned disabled = 2;    // disabled when the window opens
 constexpr unsigned transparent = 4; // button: nothing drawn, the picture under it shows through
+constexpr unsigned tabs = 8;        // sheet: its tab shows also when it has only one page
 } // namespace flag
 
 // Keys and mouse actions, as alerted and reported. A key is its virtual-key code with modifier bits.
