@@ -226,7 +226,8 @@ void RTFCONTROLCLASS::INIT(Window& w, Id control, std::string_view file) {
 
 void RTFCONTROLCLASS::KILL() {
     close_dialog();
-    if (window_ && edit_ && !window_->closed() && dynamic_cast<Hook*>(window_->handler(CTLRTF)))
+    // A window already destroyed took its controls and handlers with it.
+    if (window_ && edit_ && IsWindow(edit_) && !window_->closed() && dynamic_cast<Hook*>(window_->handler(CTLRTF)))
         window_->attach(CTLRTF, nullptr);
     window_ = nullptr;
     edit_ = nullptr;
