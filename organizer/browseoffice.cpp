@@ -528,7 +528,7 @@ void BROWSEOFFICE::TREECHANGE_ACCEPTED() {
     MainProcedures& p = main_procedures();
     if (!p.UPDATECLASS) return;
     ACTION = 2;
-    if (!get_tree_selection() || TREE.TREENO < -30000 || TREE.TREENO >= TRASH) {
+    if (!get_tree_selection() || TREE.TREENO < FIXED_ROWS || TREE.TREENO >= TRASH) {
         rt::message(k(u" 수정할 수 없는 노드입니다."));
         return;
     }

@@ -208,7 +208,7 @@ void BROWSEOFFICE::DELETE_CATEGORY() {
 }
 
 void BROWSEOFFICE::MOVE_CATEGORY(int step) {
-    if (!get_tree_selection() || TREE.TREENO < -30000 || TREE.TREENO >= TRASH) {
+    if (!get_tree_selection() || TREE.TREENO < FIXED_ROWS || TREE.TREENO >= TRASH) {
         rt::message(k(u" 수정할 수 없는 노드입니다."));
         return;
     }
@@ -228,7 +228,7 @@ void BROWSEOFFICE::MOVE_CATEGORY(int step) {
 }
 
 void BROWSEOFFICE::TRASH_CATEGORY() {
-    if (!get_tree_selection() || TREE.TREENO < -30000 || TREE.TREENO == TRASH) {
+    if (!get_tree_selection() || TREE.TREENO < FIXED_ROWS || TREE.TREENO == TRASH) {
         rt::message(k(u" 노드를 선택하지 않았거나, 삭제할 수 없는 노드입니다."));
         return;
     }

@@ -6,13 +6,16 @@
 #include <string>
 #include <string_view>
 
+#include "organizer/office.h"
+
 namespace velquin {
 
-// Numbers of the fixed tree rows and the trash.
+// Numbers of the fixed tree rows and the trash; rows numbered below FIXED_ROWS are the fixed ones.
 inline constexpr std::int16_t ROOT_ROW = -30003;
 inline constexpr std::int16_t DATE_VIEW = -30002;
 inline constexpr std::int16_t INDEX_VIEW = -30001;
-inline constexpr std::int16_t TRASH = 10000;
+inline constexpr std::int16_t FIXED_ROWS = -30000;
+inline constexpr std::int16_t TRASH = TRASH_NODE;
 
 // The tree's column: 80 wide, the text with per-row colours, an icon and the level; the selected background.
 inline constexpr const char* TREE_FORMAT = "80L*ITE(,,,0C97726H)";

@@ -1,5 +1,6 @@
 #include "organizer/warnings.h"
 
+#include "runtime/keyfile.h"
 #include "runtime/text.h"
 
 namespace velquin {
@@ -39,7 +40,7 @@ WarningMessage ending(WarningMessage m, std::u16string stop_text) {
 std::string warning_error_text(long code, std::string_view text, std::string_view driver_code,
                                std::string_view driver_text) {
     std::string out;
-    if (code == 90 || code == 100)
+    if (code == rt::ERR_DRIVER || code == rt::ERR_DRIVER_OWN)
         out = rt::clip(driver_text) + " (" + rt::clip(driver_code) + ")";
     else
         out = rt::clip(text) + " (" + std::to_string(code) + ")";

@@ -33,6 +33,7 @@ enum : long {
     ERR_ALREADY_OPEN = 52,     // open() on an open file; the file stays open
     ERR_NOT_SUPPORTED = 80,    // an access mode or option the driver does not implement
     ERR_DRIVER = 90,           // SQLite failed: driver_error_code() and driver_error_text() say how
+    ERR_DRIVER_OWN = 100,      // a driver's own error, told by its code and text as for ERR_DRIVER
 };
 
 // The last data-layer error of this thread: 0 after a successful operation.

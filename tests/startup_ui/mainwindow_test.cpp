@@ -184,6 +184,11 @@ TEST(MainWindow, CloseButtonEndsTheLoopAndKeepsAnotherLibraryOpened) {
 TEST(MainWindow, FullWindowDragIsOffWhileRunningAndRestoredAfterEndAndHalt) {
     WorkFolder dir(L"drag");
     write_office_ids();
+    // The prefix's setting as it was comes back whatever the test finds.
+    struct Restore {
+        long was = full_window_drag();
+        ~Restore() { set_full_window_drag(was); }
+    } restore;
     set_full_window_drag(1);
     {
         uitest::ScriptDriver d;
@@ -244,7 +249,17 @@ TEST(SecondCopy, EndsAfterItsMessage) {
     const std::wstring title = L"Velquin - " + rt::wide(current_folder_short()) + L"\\myOFFICE.VL1";
     ASSERT_TRUE(wait_for([&] { return (main = FindWindowW(nullptr, title.c_str())) != nullptr; }, 20000))
         << "the first copy shows its main window";
-    Sleep(1500); // the set-up routine adds the notice right after the title shows
+    // The set-up routine adds the notice right after the title shows: wait until it is in the library.
+    OINI.DB = dir.cp949() + "\\myOFFICE.VL1";
+    ASSERT_TRUE(wait_for(
+        [] {
+            std::int32_t n = 0;
+            if (OFFICE.open()) n = OFFICE.records();
+            OFFICE.close();
+            return n == 2;
+        },
+        20000))
+        << "the first copy adds the notice";
     const std::string library_before = read_file(dir.file(L"myOFFICE.VL1"));
 
     PROCESS_INFORMATION second{};

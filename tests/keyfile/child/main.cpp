@@ -1,5 +1,7 @@
 // Helper process of the driver tests.
-//   keyfile_child lock <file> <ready-file> <ms>   holds a write lock on the file for ms milliseconds
+//   keyfile_child lock <file> <ready-file> <release-file> <ms>
+//                                                 holds a write lock on the file until the release file
+//                                                 appears, and ms milliseconds longer
 //   keyfile_child writer <file> <log> <seed>      adds and puts documents until it is killed, logging each one
 //                                                 that the driver reported done as "<position> <version>"
 #include <sqlite3.h>
@@ -16,11 +18,16 @@
 
 namespace {
 
-int hold_lock(const char* file, const char* ready, int ms) {
+int hold_lock(const char* file, const char* ready, const char* release, int ms) {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(file, &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) return 2;
     if (sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK) return 3;
     if (FILE* f = std::fopen(ready, "wb")) std::fclose(f);
+    // Until told, then ms longer.
+    FILE* told = nullptr;
+    while (!(told = std::fopen(release, "rb")))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::fclose(told);
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(db);
@@ -80,9 +87,9 @@ int write_forever(const char* name, const char* log_name, unsigned seed) {
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "lock" && argc == 5) return hold_lock(argv[2], argv[3], std::atoi(argv[4]));
+    if (mode == "lock" && argc == 6) return hold_lock(argv[2], argv[3], argv[4], std::atoi(argv[5]));
     if (mode == "writer" && argc == 5)
         return write_forever(argv[2], argv[3], static_cast<unsigned>(std::atoi(argv[4])));
-    std::fprintf(stderr, "usage: keyfile_child lock <file> <ready> <ms> | writer <file> <log> <seed>\n");
+    std::fprintf(stderr, "usage: keyfile_child lock <file> <ready> <release> <ms> | writer <file> <log> <seed>\n");
     return 1;
 }
