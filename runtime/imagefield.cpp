@@ -4,6 +4,7 @@
 #include "runtime/imagefield.h"
 
 #include "runtime/text.h"
+#include "runtime/win32.h"
 
 #include <windowsx.h>
 
@@ -91,12 +92,11 @@ void paint(HWND h, const Field& f) {
     RECT r;
     GetClientRect(h, &r);
     // Drawn off screen first, so that paging does not flicker.
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bmp = CreateCompatibleBitmap(dc, std::max(1L, r.right), std::max(1L, r.bottom));
-    HGDIOBJ old = SelectObject(mem, bmp);
-    HBRUSH bg = CreateSolidBrush(f.background);
-    FillRect(mem, &r, bg);
-    DeleteObject(bg);
+    UniqueDC memory(CreateCompatibleDC(dc));
+    const HDC mem = memory.get();
+    UniqueBitmap bmp(CreateCompatibleBitmap(dc, std::max(1L, r.right), std::max(1L, r.bottom)));
+    Selected drawn_on(mem, bmp.get());
+    FillRect(mem, &r, UniqueBrush(CreateSolidBrush(f.background)).get());
     if (f.emf) {
         RECT to = r;
         if (f.across) {
@@ -111,9 +111,6 @@ void paint(HWND h, const Field& f) {
         PlayEnhMetaFile(mem, f.emf, &to);
     }
     BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
     EndPaint(h, &ps);
 }
 

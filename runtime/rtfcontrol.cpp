@@ -39,25 +39,23 @@ const char* const default_sizes = "8|9|10|11|12|14|16|18|20|22|24|26|28|36|48|72
 template <class Draw> HIMAGELIST make_images(int count, Draw draw) {
     HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24, count, 0);
     ScreenDC screen;
-    HDC dc = CreateCompatibleDC(screen.get());
-    HBITMAP bmp = CreateCompatibleBitmap(screen.get(), 16 * count, 16);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    for (int i = 0; i < count; ++i) {
-        RECT r{16 * i, 0, 16 * i + 16, 16};
-        FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
-        draw(dc, i, r);
+    UniqueDC dc(CreateCompatibleDC(screen.get()));
+    UniqueBitmap bmp(CreateCompatibleBitmap(screen.get(), 16 * count, 16));
+    {
+        Selected drawn_on(dc.get(), bmp.get());
+        for (int i = 0; i < count; ++i) {
+            RECT r{16 * i, 0, 16 * i + 16, 16};
+            FillRect(dc.get(), &r, GetSysColorBrush(COLOR_WINDOW));
+            draw(dc.get(), i, r);
+        }
     }
-    SelectObject(dc, old);
-    ImageList_Add(list, bmp, nullptr);
-    DeleteObject(bmp);
-    DeleteDC(dc);
+    ImageList_Add(list, bmp.get(), nullptr);
     return list;
 }
 
 void fill(HDC dc, RECT r, COLORREF c) {
-    HBRUSH b = CreateSolidBrush(c);
-    FillRect(dc, &r, b);
-    DeleteObject(b);
+    UniqueBrush b(CreateSolidBrush(c));
+    FillRect(dc, &r, b.get());
 }
 
 // A colour square with a dark frame; Automatic is a white square crossed by a line.
@@ -81,13 +79,11 @@ HIMAGELIST font_images() {
         lf.lfHeight = -13;
         lf.lfWeight = FW_BOLD;
         lstrcpyW(lf.lfFaceName, L"Times New Roman");
-        HFONT f = CreateFontIndirectW(&lf);
-        HGDIOBJ old = SelectObject(dc, f);
+        UniqueFont f(CreateFontIndirectW(&lf));
+        Selected in_use(dc, f.get());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, i == 0 ? RGB(0, 64, 192) : RGB(96, 96, 96));
         DrawTextW(dc, i == 0 ? L"T" : L"a", 1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        SelectObject(dc, old);
-        DeleteObject(f);
     });
 }
 

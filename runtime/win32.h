@@ -44,6 +44,12 @@ inline void close_font(HFONT h) {
 inline void close_brush(HBRUSH h) {
     DeleteObject(h);
 }
+inline void close_bitmap(HBITMAP h) {
+    DeleteObject(h);
+}
+inline void close_dc(HDC h) {
+    DeleteDC(h);
+}
 inline void close_icon(HICON h) {
     DestroyIcon(h);
 }
@@ -63,6 +69,8 @@ inline void close_hook(HHOOK h) {
 
 using UniqueFont = Unique<HFONT, detail::close_font>;
 using UniqueBrush = Unique<HBRUSH, detail::close_brush>;
+using UniqueBitmap = Unique<HBITMAP, detail::close_bitmap>;
+using UniqueDC = Unique<HDC, detail::close_dc>; // a DC that was created (CreateCompatibleDC), not one borrowed
 using UniqueIcon = Unique<HICON, detail::close_icon>;
 using UniqueMenu = Unique<HMENU, detail::close_menu>;
 using UniqueWindow = Unique<HWND, detail::close_window>;
