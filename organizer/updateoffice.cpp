@@ -12,6 +12,7 @@
 #include "runtime/ole.h"
 #include "runtime/picture.h"
 #include "runtime/prompt.h"
+#include "runtime/statusbar.h"
 
 #include <richedit.h>
 
@@ -131,11 +132,13 @@ void UPDATEOFFICE::run() {
     editor_ = std::make_unique<RTFCONTROL1>();
     ole_ = &rt::OleContainer::of(w, Ctl::OLE);
     w.open();
+    status_ = std::make_unique<rt::StatusBar>(w);
     SETUPSCREEN();
     events();
     deactivate_object();
     editor_->KILL();
     ole_ = nullptr;
+    status_.reset();
     window_.reset();
     editor_.reset();
     Q1.free();
@@ -197,8 +200,8 @@ void UPDATEOFFICE::SETUPSCREEN() {
         break;
     case 2:
         w.set_title(k(u"문서 수정"));
-        status_text_ = k(u"편집일: ") + short_date(OFC.DATE) + " " + short_time(OFC.TIME) + k(u" 최초작성일: ") +
-                       short_date(OFC.CDATE);
+        status_->set_text(k(u"편집일: ") + short_date(OFC.DATE) + " " + short_time(OFC.TIME) + k(u" 최초작성일: ") +
+                          short_date(OFC.CDATE));
         if (!OFC.EXT.blank()) load_object(OFFICE.blob(OFC_RECORD::OBJECT));
         PRENODE = OFC.NODE;
         if (OFC.NODE != 0) select_category(OFC.NODE);
@@ -345,6 +348,7 @@ void UPDATEOFFICE::events() {
 
 void UPDATEOFFICE::on_sized() {
     WINRESIZE.resize();
+    status_->resize();
     const rt::Rect size = window_->position();
     WIDTH = size.w;
     HEIGHT = size.h;

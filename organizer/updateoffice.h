@@ -23,6 +23,7 @@
 namespace rt {
 class ListBox;
 class OleContainer;
+class StatusBar;
 struct FileResult;
 } // namespace rt
 
@@ -124,7 +125,7 @@ private:
     std::uint8_t SAVED_ACTION = 0; // ACTION#: the form's mode while a link operation borrows ACTION
     rt::Resizer WINRESIZE;
     std::string object_; // the embedded document's stored form while the form is open
-    std::string status_text_; // what the status bar shows
+    std::unique_ptr<rt::StatusBar> status_;
     std::unique_ptr<RTFCONTROL1> editor_; // RTFCONTROL1: drives ?RTEXT and the toolbar
     bool body_shown_ = false;             // the editor holds RTEXT
 };

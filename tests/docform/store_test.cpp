@@ -2,6 +2,8 @@
 // root, changed ones with their files renamed, removed and moved, the overwrite question and the trash.
 #include "support.h"
 
+#include <commctrl.h>
+
 namespace {
 
 using namespace docform_test;
@@ -112,6 +114,10 @@ TEST(Store, AChangedDocumentRenamesRemovesAndMovesItsStoredFiles) {
                             EXPECT_TRUE(w.visible(F::LIST1));
                             EXPECT_EQ(w.position(F::RTEXT).h, w.position().h - 154);
                             EXPECT_EQ(w.selection(F::CATEGORY), 2);
+                            wchar_t status[128] = {};
+                            SendMessageW(FindWindowExW(w.hwnd(), nullptr, STATUSCLASSNAMEW, nullptr), SB_GETTEXTW, 0,
+                                         reinterpret_cast<LPARAM>(status));
+                            EXPECT_EQ(u8(status), "편집일: 19-12-30 12:00AM 최초작성일: 17-04-14");
                             w.set_text(F::OFC_SUBJ, "x2");
                             w.set_text(F::OFC_INDEX, "N1");
                             w.select(F::CATEGORY, 3);
