@@ -46,7 +46,7 @@ std::string notice_text() {
 constexpr const char* HELP_PAGE = "http://cafe.velquin.example/board/help";
 constexpr const char* COMMUNITY_PAGE = "http://cafe.velquin.example/";
 constexpr const char* HOME_PAGE = "http://www.velquin.example/";
-constexpr const char* PROGRAM_PAGE = "http://software.portal.example/software/summary.nhn?softwareId=";
+constexpr const char* PROGRAM_PAGE = "http://software.portal.example/software/summary?softwareId=";
 constexpr const char* SEARCH_PAGE = "http://search.portal.example/search?where=nexearch&sm=top_hty&fbm=0&ie=utf8"
                                     "&query=";
 constexpr const char* PRODUCT_NAME = "Velquin";

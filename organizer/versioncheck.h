@@ -29,7 +29,7 @@ enum class Ctl : int {
 inline constexpr const char* VERSION_PAGE = "http://www.velquin.example/a/checkversion.php?n=100014";
 
 // The portal's software search for the product name "벨퀸" (UTF-8, percent-encoded).
-inline constexpr const char* DOWNLOAD_PAGE = "http://search.portal.example/search.nhn?query=%EB%B2%A8%ED%80%B8";
+inline constexpr const char* DOWNLOAD_PAGE = "http://search.portal.example/search?query=%EB%B2%A8%ED%80%B8";
 
 // The browser that shows the download page.
 inline constexpr const char* BROWSER = "c:\\program Files\\Internet Explorer\\iexplore.exe";

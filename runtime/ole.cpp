@@ -12,7 +12,6 @@
 #include <stdexcept>
 #include <utility>
 
-using Microsoft::WRL::ComPtr;
 
 namespace rt {
 

@@ -5,11 +5,11 @@
 
 #ifdef _WIN32
 
+#include "runtime/com.h"
 #include "runtime/window.h"
 
 #include <objidl.h>
 #include <ole2.h>
-#include <wrl/client.h>
 
 #include <memory>
 #include <string>
@@ -77,15 +77,15 @@ public:
 private:
     friend class OleSite;
     bool fail(const char* what, std::string_view argument, HRESULT hr);
-    void attach(Microsoft::WRL::ComPtr<IOleObject> object);
+    void attach(ComPtr<IOleObject> object);
     HRESULT load_object(std::string_view image);
     bool save_in_place();
 
     HWND site_window_;
     OleSite* site_; // the object's client site; counted by COM, one reference held here
-    Microsoft::WRL::ComPtr<ILockBytes> bytes_;
-    Microsoft::WRL::ComPtr<IStorage> storage_;
-    Microsoft::WRL::ComPtr<IOleObject> object_;
+    ComPtr<ILockBytes> bytes_;
+    ComPtr<IStorage> storage_;
+    ComPtr<IOleObject> object_;
     std::string kept_;   // an image that could not be loaded, held unchanged
     bool saved_ = false; // the storage holds a loaded or saved image of the object
     HRESULT error_ = S_OK;

@@ -182,7 +182,7 @@ TEST_F(VersionCheck, NewerVersionShowsWindowAndOkStartsTheDownload) {
 
     ASSERT_TRUE(launched());
     EXPECT_EQ(started_.at(0), "\"c:\\program Files\\Internet Explorer\\iexplore.exe\" "
-                                        "\"http://search.portal.example/search.nhn?query=%EB%B2%A8%ED%80%B8\"");
+                                        "\"http://search.portal.example/search?query=%EB%B2%A8%ED%80%B8\"");
 }
 
 TEST_F(VersionCheck, CancelOrClosingTheWindowGoesOn) {
