@@ -277,8 +277,9 @@ void Window::create_control(int index) {
         cls = L"BUTTON";
         style |= BS_GROUPBOX;
         // The window clips its children, so nothing would paint inside the frame: a transparent group box lets
-        // the window's background show through it.
-        ex = WS_EX_TRANSPARENT;
+        // the window's background show through it. A sheet does not clip transparent controls out of itself and
+        // would paint over the frame: a group box on a sheet paints the page inside itself (kind_created).
+        if (sheet_under(index) < 0) ex = WS_EX_TRANSPARENT;
         break;
     case Kind::panel:
     case Kind::ole:

@@ -301,6 +301,8 @@ private:
     int sheet_under(int index) const; // the sheet whose page holds the control, or -1
     int pages_of(int sheet) const;    // the number of pages of the sheet at that place
     HBRUSH sheet_brush(HWND control, HDC dc);
+    static LRESULT CALLBACK page_frame_proc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK page_frame_messages(HWND, UINT, WPARAM, LPARAM);
     // The kinds of runtime/window_kinds.cpp: their window class and styles, and their commands.
     static bool kind_style(const ControlDesc& d, const wchar_t*& cls, DWORD& style, DWORD& ex, bool& with_text);
     void kind_created(int index);
@@ -317,6 +319,7 @@ private:
     UniqueBrush sheet_brush_; // a sheet's page as drawn, for the labels on it
     HWND sheet_brush_of_ = nullptr;
     SIZE sheet_brush_size_{0, 0};
+    HWND frame_painting_ = nullptr; // a group box on a sheet, while it draws its frame
     DialogUnits units_;
     std::deque<Event> events_;
     struct Alert {

@@ -14,6 +14,7 @@
 
 namespace rt {
 
+
 bool Window::kind_style(const ControlDesc& d, const wchar_t*& cls, DWORD& style, DWORD& ex, bool& with_text) {
     // A check box or radio with an icon and no text is a toggle button showing the icon.
     const DWORD push_like = !d.icon.empty() && d.text.empty() ? BS_PUSHLIKE : 0;
@@ -81,6 +82,18 @@ void Window::kind_created(int index) {
         SendMessageW(c.hwnd, EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_SELCHANGE);
     } else if (d.kind == Kind::spin) {
         add_spin_arrows(c.hwnd);
+    } else if (d.kind == Kind::group_box && sheet_under(index) >= 0) {
+        // Above its sheet and any group boxes laid there before it, below every other control, so that the
+        // controls inside its frame lie above it.
+        HWND below = controls_[static_cast<size_t>(sheet_under(index))].hwnd;
+        for (HWND h = GetWindow(below, GW_HWNDPREV); h && h != c.hwnd; h = GetWindow(h, GW_HWNDPREV)) {
+            const int other = control_of(h);
+            if (other < 0 || controls_[static_cast<size_t>(other)].desc.kind != Kind::group_box) break;
+            below = h;
+        }
+        const HWND above = GetWindow(below, GW_HWNDPREV);
+        SetWindowPos(c.hwnd, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        subclass(c.hwnd, &page_frame_proc, this);
     }
 }
 
@@ -139,6 +152,29 @@ void Window::set_value(Id option, std::string_view value) {
     for (const Control& c : controls_)
         if (c.desc.kind == Kind::radio && c.desc.parent == option.value && c.hwnd)
             SendMessageW(c.hwnd, BM_SETCHECK, c.desc.value == value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// A group box on a sheet's page is not transparent (the sheet would paint over its frame): it fills itself with the
+// page, then draws its frame; what it asks the window for under the frame is the page too (WM_ERASEBKGND).
+LRESULT CALLBACK Window::page_frame_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    return guarded(&page_frame_messages, h, msg, wp, lp);
+}
+
+LRESULT CALLBACK Window::page_frame_messages(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    const auto next = reinterpret_cast<WNDPROC>(GetClassLongPtrW(h, GCLP_WNDPROC));
+    if (msg != WM_PAINT) return CallWindowProcW(next, h, msg, wp, lp);
+    Window* self = subclass_data<Window>(h);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT r{};
+    GetClientRect(h, &r);
+    const HBRUSH page = self->sheet_brush(h, dc);
+    FillRect(dc, &r, page ? page : GetSysColorBrush(COLOR_BTNFACE));
+    self->frame_painting_ = h;
+    CallWindowProcW(next, h, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    self->frame_painting_ = nullptr;
+    EndPaint(h, &ps);
+    return 0;
 }
 
 // Labels, group boxes and buttons on a sheet's page take the page's own background (which a themed sheet draws

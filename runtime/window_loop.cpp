@@ -119,6 +119,18 @@ LRESULT Window::proc(UINT msg, WPARAM wp, LPARAM lp) {
         pos->cy = std::clamp(pos->cy, static_cast<int>(mm.ptMinTrackSize.y), static_cast<int>(mm.ptMaxTrackSize.y));
         break;
     }
+    case WM_ERASEBKGND:
+        // Under the frame of a group box on a sheet lies the page, not the window.
+        if (frame_painting_) {
+            const auto dc = reinterpret_cast<HDC>(wp);
+            RECT r{};
+            GetClientRect(hwnd_, &r);
+            if (HBRUSH b = sheet_brush(frame_painting_, dc)) {
+                FillRect(dc, &r, b);
+                return 1;
+            }
+        }
+        break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         if (HBRUSH b = sheet_brush(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)))

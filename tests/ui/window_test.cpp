@@ -386,6 +386,52 @@ TEST(UiWindow, TimerAndQuit) {
     EXPECT_EQ(msg.wParam, 3u);
 }
 
+// Lies above `under` in the window's Z order.
+bool above(HWND h, HWND under) {
+    for (HWND p = GetWindow(under, GW_HWNDPREV); p; p = GetWindow(p, GW_HWNDPREV))
+        if (p == h) return true;
+    return false;
+}
+
+COLORREF pixel(HWND h, POINT at) {
+    HDC dc = GetDC(h);
+    const COLORREF c = GetPixel(dc, at.x, at.y);
+    ReleaseDC(h, dc);
+    return c;
+}
+
+// A group box on a sheet's page, described after the entry inside its frame: painted, its frame shows over the
+// page, inside it the page, and the entry over it.
+TEST(UiWindow, GroupBoxOnASheetDrawsOverThePage) {
+    rt::WindowDesc d;
+    d.title = K(u"묶음 상자");
+    d.at = {rt::unchanged, rt::unchanged, 200, 120};
+    d.controls = {
+        {.id = 1, .kind = Kind::sheet, .at = {4, 4, 192, 112}},
+        {.id = 2, .kind = Kind::tab, .text = K(u"기본"), .parent = 1},
+        {.id = 3, .kind = Kind::entry, .at = {24, 40, 80, 13}, .parent = 2},
+        {.id = 4, .kind = Kind::group_box, .at = {14, 24, 150, 70}, .text = K(u"묶음"), .parent = 2},
+    };
+    rt::Window w(d);
+    w.open();
+    w.display();
+    const HWND sheet = w.handle(1), entry = w.handle(3), box = w.handle(4);
+    EXPECT_TRUE(above(box, sheet));
+    EXPECT_TRUE(above(entry, box));
+
+    RECT r{};
+    GetClientRect(box, &r);
+    POINT beside{-4, r.bottom / 2}; // on the page, left of the frame
+    MapWindowPoints(box, sheet, &beside, 1);
+    const COLORREF page = pixel(sheet, beside);
+    ASSERT_NE(page, CLR_INVALID);
+    int frame = 0;
+    for (int x = 0; x < 4; ++x)
+        if (pixel(box, {x, r.bottom / 2}) != page) ++frame;
+    EXPECT_GT(frame, 0) << "the frame's left side";
+    EXPECT_EQ(pixel(box, {r.right - w.units().x(20), r.bottom - w.units().y(10)}), page) << "inside the frame";
+}
+
 // Shown for the screenshot test, which holds it on screen with VELQUIN_HOLD_MS.
 TEST(UiWindow, ShowsKoreanWindow) {
     TempFolder folder(L"velquin-ui-shot");
