@@ -17,9 +17,9 @@
 #include "runtime/ini.h"
 #include "runtime/launch.h"
 #include "runtime/listbox.h"
-#include "runtime/treebox.h"
 #include "runtime/prompt.h"
 #include "runtime/text.h"
+#include "runtime/treebox.h"
 
 #include <string>
 
@@ -27,7 +27,9 @@ namespace velquin {
 
 namespace {
 
-std::string k(std::u16string_view text) { return rt::to_cp949(text); }
+std::string k(std::u16string_view text) {
+    return rt::to_cp949(text);
+}
 
 // Controls of the main window lie on its tab page unless they name another holder.
 rt::ControlDesc control(Ctl id, rt::Kind kind, rt::Rect at, std::string text = {}, std::string icon = {},
@@ -148,8 +150,8 @@ void BROWSEOFFICE::run() {
 
     window_ = std::make_unique<rt::Window>(description());
     list_ = &rt::ListBox::attach(*window_, Ctl::LIST2, rt::rows_of(Q2, Q2TYPE_FIELDS, std::size(Q2TYPE_FIELDS)));
-    tree_ = &rt::TreeBox::attach(*window_, Ctl::TREE, rt::rows_of(TREE, TREE_FIELDS, std::size(TREE_FIELDS)),
-                                 TREE_FORMAT);
+    tree_ =
+        &rt::TreeBox::attach(*window_, Ctl::TREE, rt::rows_of(TREE, TREE_FIELDS, std::size(TREE_FIELDS)), TREE_FORMAT);
     if (!VERSIONCHECK()) return;
     if (!PREPAREDB()) return;
     window_->open();
@@ -163,7 +165,8 @@ bool BROWSEOFFICE::PREPAREDB() {
         // Another copy runs: it keeps the library and the settings file to itself.
         rt::message(k(u"이미 실행중입니다."));
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
         return false;
     }
     GLO.HOMEPATH = current_folder_short();
@@ -318,9 +321,14 @@ void BROWSEOFFICE::on_alert(const rt::Event& e) {
     } else if (on(Ctl::LIST2, rt::key::mouse_right)) {
         if (TREE.TSORT >= TRASH) {
             switch (rt::popup(k(u"문서 복원|문서 삭제"))) {
-            case 1: RESTORE_RECORD(); break;
-            case 2: w.post(rt::EventKind::accepted, Ctl::DELETE); break;
-            default: break;
+            case 1:
+                RESTORE_RECORD();
+                break;
+            case 2:
+                w.post(rt::EventKind::accepted, Ctl::DELETE);
+                break;
+            default:
+                break;
             }
         } else {
             const int item = rt::popup(k(u"문서 추가|문서 수정|문서 삭제"));
@@ -340,7 +348,9 @@ void BROWSEOFFICE::on_accepted(int control) {
     rt::Window& w = *window_;
     MainProcedures& p = main_procedures();
     switch (static_cast<Ctl>(control)) {
-    case Ctl::TREE: TREE_ACCEPTED(); break;
+    case Ctl::TREE:
+        TREE_ACCEPTED();
+        break;
     case Ctl::LOC_SEARCH:
         LOC.SEARCH = w.text(Ctl::LOC_SEARCH);
         FILLQUE2();
@@ -352,15 +362,33 @@ void BROWSEOFFICE::on_accepted(int control) {
         FILLQUE2();
         w.hide(Ctl::BACK);
         break;
-    case Ctl::INSERT: INSERT_ACCEPTED(); break;
-    case Ctl::CHANGE: CHANGE_ACCEPTED(); break;
-    case Ctl::DELETE: DELETE_ACCEPTED(); break;
-    case Ctl::RTFTEST: RTFTEST_ACCEPTED(); break;
-    case Ctl::OPEN: OPEN_ACCEPTED(); break;
-    case Ctl::NEWDB: NEWDB_ACCEPTED(); break;
-    case Ctl::TREEINSERT: TREEINSERT_ACCEPTED(); break;
-    case Ctl::TREECHANGE: TREECHANGE_ACCEPTED(); break;
-    case Ctl::TREEDELETE: TRASH_CATEGORY(); break;
+    case Ctl::INSERT:
+        INSERT_ACCEPTED();
+        break;
+    case Ctl::CHANGE:
+        CHANGE_ACCEPTED();
+        break;
+    case Ctl::DELETE:
+        DELETE_ACCEPTED();
+        break;
+    case Ctl::RTFTEST:
+        RTFTEST_ACCEPTED();
+        break;
+    case Ctl::OPEN:
+        OPEN_ACCEPTED();
+        break;
+    case Ctl::NEWDB:
+        NEWDB_ACCEPTED();
+        break;
+    case Ctl::TREEINSERT:
+        TREEINSERT_ACCEPTED();
+        break;
+    case Ctl::TREECHANGE:
+        TREECHANGE_ACCEPTED();
+        break;
+    case Ctl::TREEDELETE:
+        TRASH_CATEGORY();
+        break;
     case Ctl::SETTING:
         if (p.SETTING) p.SETTING();
         break;
@@ -372,7 +400,9 @@ void BROWSEOFFICE::on_accepted(int control) {
         procedure(TREE.NODENAME.clip(), FQ, Q2);
         break;
     }
-    case Ctl::CLOSE: w.post(rt::EventKind::close_window); break;
+    case Ctl::CLOSE:
+        w.post(rt::EventKind::close_window);
+        break;
     case Ctl::HELP:
     case Ctl::CAFEIE:
     case Ctl::HOMEPAGE:
@@ -380,8 +410,11 @@ void BROWSEOFFICE::on_accepted(int control) {
     case Ctl::BUTTON19:
     case Ctl::BUTTON20:
     case Ctl::BUTTON21:
-    case Ctl::BUTTON22: open_page(control); break;
-    default: break;
+    case Ctl::BUTTON22:
+        open_page(control);
+        break;
+    default:
+        break;
     }
 }
 
@@ -544,15 +577,30 @@ void BROWSEOFFICE::TREECHANGE_ACCEPTED() {
 void BROWSEOFFICE::open_page(int control) {
     std::string page;
     switch (static_cast<Ctl>(control)) {
-    case Ctl::HELP: page = HELP_PAGE; break;
-    case Ctl::CAFEIE: page = COMMUNITY_PAGE; break;
+    case Ctl::HELP:
+        page = HELP_PAGE;
+        break;
+    case Ctl::CAFEIE:
+        page = COMMUNITY_PAGE;
+        break;
     case Ctl::HOMEPAGE:
-    case Ctl::BUTTON22: page = HOME_PAGE; break;
-    case Ctl::BUTTON18: page = std::string(PROGRAM_PAGE) + "100014"; break;
-    case Ctl::BUTTON19: page = std::string(PROGRAM_PAGE) + "100015"; break;
-    case Ctl::BUTTON20: page = std::string(PROGRAM_PAGE) + "100016"; break;
-    case Ctl::BUTTON21: page = std::string(SEARCH_PAGE) + percent_encoded(PRODUCT_NAME); break;
-    default: return;
+    case Ctl::BUTTON22:
+        page = HOME_PAGE;
+        break;
+    case Ctl::BUTTON18:
+        page = std::string(PROGRAM_PAGE) + "100014";
+        break;
+    case Ctl::BUTTON19:
+        page = std::string(PROGRAM_PAGE) + "100015";
+        break;
+    case Ctl::BUTTON20:
+        page = std::string(PROGRAM_PAGE) + "100016";
+        break;
+    case Ctl::BUTTON21:
+        page = std::string(SEARCH_PAGE) + percent_encoded(PRODUCT_NAME);
+        break;
+    default:
+        return;
     }
     rt::start_program(WEB_BROWSER, page);
 }

@@ -26,9 +26,41 @@ namespace velquin {
 
 // The main window's controls, numbered in the order of its description.
 enum class Ctl : int {
-    HELP = 1, SHEET1, TAB1, TREE, OPEN, NEWDB, TREEINSERT, TREECHANGE, TREEDELETE, INSERT, GROUP3, SEARCH,
-    LOC_SEARCH, BACK, PRINT, EXCEL, LIST2, GROUP2, SETTING, IMAGE3, HOMEPAGE, IMAGE1, CAFEIE, RTFTEST, GROUP1, PANEL1,
-    IMAGE4, BUTTON18, BUTTON19, BUTTON20, BUTTON21, BUTTON22, CHANGE, DELETE, CLOSE,
+    HELP = 1,
+    SHEET1,
+    TAB1,
+    TREE,
+    OPEN,
+    NEWDB,
+    TREEINSERT,
+    TREECHANGE,
+    TREEDELETE,
+    INSERT,
+    GROUP3,
+    SEARCH,
+    LOC_SEARCH,
+    BACK,
+    PRINT,
+    EXCEL,
+    LIST2,
+    GROUP2,
+    SETTING,
+    IMAGE3,
+    HOMEPAGE,
+    IMAGE1,
+    CAFEIE,
+    RTFTEST,
+    GROUP1,
+    PANEL1,
+    IMAGE4,
+    BUTTON18,
+    BUTTON19,
+    BUTTON20,
+    BUTTON21,
+    BUTTON22,
+    CHANGE,
+    DELETE,
+    CLOSE
 };
 
 // The settings file and the main window's section in it.
@@ -38,14 +70,16 @@ inline constexpr const char* MAIN_SECTION = "MainWindow";
 // The procedures of other windows that the main window calls, as it hands them their work (ACTION, the OFFICE
 // buffer, GNODE's buffer) and reads their answer. One that is not set is a window not yet in the program: its
 // button does nothing.
+// A procedure that prints or exports the list: its title, its visible columns and its rows.
+using ListProcedure = void(const std::string& title, rt::Queue<LISTFORMAT>& FQ, rt::Queue<Q2TYPE>& Q2);
+
 struct MainProcedures {
     std::function<void()> UPDATEOFFICE;                 // the document form
     std::function<void(std::int16_t SORT)> UPDATECLASS; // the category form
     std::function<void()> NEWDB;                        // the new-library form
     std::function<void()> SETTING;                      // the settings window
     std::function<void()> RTF_TEST;                     // the RTF source window
-    std::function<void(const std::string& title, rt::Queue<LISTFORMAT>& FQ, rt::Queue<Q2TYPE>& Q2)> LISTPRINT,
-        LISTEXCEL;
+    std::function<ListProcedure> LISTPRINT, LISTEXCEL;
 };
 MainProcedures& main_procedures();
 
@@ -95,10 +129,10 @@ private:
     void DELETE_CATEGORY();
     void MOVE_CATEGORY(int step);
     void RESTORE_RECORD();
-    bool get_tree_selection();                 // the TREE row of the tree's selection into the buffer
-    bool get_category(std::int16_t number);    // the category record through OFC:TREE_KEY
-    void select_tree_row(std::size_t row);     // selects it; the list keeps its view
-    void show_tree_row(std::size_t row);       // selects it and shows its view, as the user's choice does
+    bool get_tree_selection();                  // the TREE row of the tree's selection into the buffer
+    bool get_category(std::int16_t number);     // the category record through OFC:TREE_KEY
+    void select_tree_row(std::size_t row);      // selects it; the list keeps its view
+    void show_tree_row(std::size_t row);        // selects it and shows its view, as the user's choice does
     void select_tree_pointer(std::int32_t pos); // the TREE row of a category record
 
     // Document list.

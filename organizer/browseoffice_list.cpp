@@ -92,7 +92,9 @@ void BROWSEOFFICE::ASSIGNTOQUE() {
     }
 }
 
-void BROWSEOFFICE::FORMATLIST() { list_->set_format(list_layout(TREE.TREENO, WIDTHDFF)); }
+void BROWSEOFFICE::FORMATLIST() {
+    list_->set_format(list_layout(TREE.TREENO, WIDTHDFF));
+}
 
 void BROWSEOFFICE::MAKE_FQ() {
     FQ.free();

@@ -8,9 +8,9 @@
 #include "organizer/office.h"
 #include "runtime/clock.h"
 #include "runtime/listbox.h"
-#include "runtime/treebox.h"
 #include "runtime/prompt.h"
 #include "runtime/text.h"
+#include "runtime/treebox.h"
 
 #include <windows.h>
 
@@ -22,7 +22,9 @@ namespace velquin {
 
 namespace {
 
-std::string k(std::u16string_view text) { return rt::to_cp949(text); }
+std::string k(std::u16string_view text) {
+    return rt::to_cp949(text);
+}
 
 void add_tree_row(TREE_QUEUE& tree, std::u16string_view name, std::int32_t icon, std::int32_t level,
                   std::int16_t number) {
@@ -142,19 +144,35 @@ void BROWSEOFFICE::FIND_GNODE() {
 void BROWSEOFFICE::TREEUPDATE() {
     if (get_tree_selection() && TREE.TSORT > TRASH) {
         switch (rt::popup(k(u"분류 복원|분류 삭제"))) {
-        case 1: RESTORE_CATEGORY(); break;
-        case 2: DELETE_CATEGORY(); break;
-        default: break;
+        case 1:
+            RESTORE_CATEGORY();
+            break;
+        case 2:
+            DELETE_CATEGORY();
+            break;
+        default:
+            break;
         }
         return;
     }
     switch (rt::popup(k(u"분류 추가|분류 수정|분류 삭제|↑위로 이동|↓아래로 이동"))) {
-    case 1: window_->post(rt::EventKind::accepted, Ctl::TREEINSERT); break;
-    case 2: window_->post(rt::EventKind::accepted, Ctl::TREECHANGE); break;
-    case 3: window_->post(rt::EventKind::accepted, Ctl::TREEDELETE); break;
-    case 4: MOVE_CATEGORY(-1); break;
-    case 5: MOVE_CATEGORY(1); break;
-    default: break;
+    case 1:
+        window_->post(rt::EventKind::accepted, Ctl::TREEINSERT);
+        break;
+    case 2:
+        window_->post(rt::EventKind::accepted, Ctl::TREECHANGE);
+        break;
+    case 3:
+        window_->post(rt::EventKind::accepted, Ctl::TREEDELETE);
+        break;
+    case 4:
+        MOVE_CATEGORY(-1);
+        break;
+    case 5:
+        MOVE_CATEGORY(1);
+        break;
+    default:
+        break;
     }
 }
 
@@ -194,14 +212,21 @@ void BROWSEOFFICE::DELETE_CATEGORY() {
     }
     // Nothing is deleted unless everything is: no document is left without its category.
     switch (delete_category(TREE.TREENO)) {
-    case CategoryFailure::none: break;
+    case CategoryFailure::none:
+        break;
     case CategoryFailure::document:
         rt::beep();
         rt::message(OFC.SUBJ.clip() + k(u" 문서를 삭제할 수 없습니다. 에러=") + rt::error_text());
         return;
-    case CategoryFailure::category_missing: rt::message(k(u"해당분류를 찾을 수 없습니다.")); return;
-    case CategoryFailure::category: rt::message(k(u"해당분류를 삭제할 수 없습니다. 에러=") + rt::error_text()); return;
-    case CategoryFailure::file: rt::stop(rt::error_text()); return;
+    case CategoryFailure::category_missing:
+        rt::message(k(u"해당분류를 찾을 수 없습니다."));
+        return;
+    case CategoryFailure::category:
+        rt::message(k(u"해당분류를 삭제할 수 없습니다. 에러=") + rt::error_text());
+        return;
+    case CategoryFailure::file:
+        rt::stop(rt::error_text());
+        return;
     }
     SET_TREE();
     show_tree_row(2);

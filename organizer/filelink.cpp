@@ -11,7 +11,9 @@
 namespace velquin {
 
 namespace {
-std::string k(std::u16string_view text) { return rt::to_cp949(text); }
+std::string k(std::u16string_view text) {
+    return rt::to_cp949(text);
+}
 } // namespace
 
 rt::WindowDesc FILELINK::description() {
@@ -44,10 +46,17 @@ void FILELINK::run() {
     while (rt::Event e = w.accept()) {
         if (e.kind != rt::EventKind::accepted) continue;
         switch (static_cast<Ctl>(e.control)) {
-        case Ctl::BUTTON: BUTTON_ACCEPTED(); break;
-        case Ctl::OK: OK_ACCEPTED(); break;
-        case Ctl::CANCEL: w.post(rt::EventKind::close_window); break;
-        default: break;
+        case Ctl::BUTTON:
+            BUTTON_ACCEPTED();
+            break;
+        case Ctl::OK:
+            OK_ACCEPTED();
+            break;
+        case Ctl::CANCEL:
+            w.post(rt::EventKind::close_window);
+            break;
+        default:
+            break;
         }
     }
     window_.reset();
@@ -60,14 +69,19 @@ void FILELINK::SETUPSCREEN() {
     w.set_text(Ctl::OK, k(u"확 인"));
     w.set_text(Ctl::CANCEL, k(u"취 소"));
     switch (ACTION) {
-    case 1: w.set_title(k(u"링크파일 추가")); break;
-    case 2: w.set_title(k(u"링크파일 수정")); break;
+    case 1:
+        w.set_title(k(u"링크파일 추가"));
+        break;
+    case 2:
+        w.set_title(k(u"링크파일 수정"));
+        break;
     case 3:
         w.set_title(k(u"링크파일 삭제"));
         w.disable(Ctl::FILE0, Ctl::CANCEL);
         w.enable(Ctl::OK, Ctl::CANCEL);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

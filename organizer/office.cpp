@@ -137,7 +137,8 @@ CategoryFailure restore_category(std::int16_t number) {
 }
 
 CategoryFailure delete_category(std::int16_t number) {
-    return write_category(number, [] { return OFFICE.del(); }, [] { return OFFICE.del(); });
+    return write_category(
+        number, [] { return OFFICE.del(); }, [] { return OFFICE.del(); });
 }
 
 } // namespace velquin

@@ -119,7 +119,7 @@ void INIRESTOREWINDOW(rt::Window& window, std::string_view section, std::string_
     else if (saved == "No")
         maximized = false;
     else
-        return; // never saved, or not by this program: the window stays as described
+        return;                                  // never saved, or not by this program: the window stays as described
     rt::get_ini(section, "Minimize", "0", file); // read, not used: the window never starts minimized
     const long x = rt::get_ini_number(section, "XPos", UNSET, file);
     const long y = rt::get_ini_number(section, "YPos", UNSET, file);

@@ -22,7 +22,9 @@ std::string library_root(std::string_view db_path) {
     return path.substr(0, dot);
 }
 
-std::string default_library(std::string_view home_path) { return rt::clip(home_path) + "\\myOFFICE.VL1"; }
+std::string default_library(std::string_view home_path) {
+    return rt::clip(home_path) + "\\myOFFICE.VL1";
+}
 
 #ifdef _WIN32
 
@@ -62,8 +64,7 @@ long full_window_drag() {
 }
 
 void set_full_window_drag(long on) {
-    SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, static_cast<UINT>(on), nullptr,
-                          SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+    SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, static_cast<UINT>(on), nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
 }
 
 std::string current_folder_short() {

@@ -32,7 +32,9 @@ namespace {
 
 using Ctl = UPDATEOFFICE::Ctl;
 
-std::string k(std::u16string_view text) { return rt::to_cp949(text); }
+std::string k(std::u16string_view text) {
+    return rt::to_cp949(text);
+}
 
 rt::ControlDesc control(Ctl id, rt::Kind kind, rt::Rect at, std::string text = {}, std::string icon = {},
                         Ctl parent = Ctl{}) {
@@ -40,7 +42,9 @@ rt::ControlDesc control(Ctl id, rt::Kind kind, rt::Rect at, std::string text = {
 }
 
 // A day as yy-mm-dd.
-std::string short_date(std::int32_t day) { return rt::format(day, "D9-"); }
+std::string short_date(std::int32_t day) {
+    return rt::format(day, "D9-");
+}
 
 // A clock value as hh:mm with AM or PM.
 std::string short_time(std::int32_t time) {
@@ -182,7 +186,8 @@ void UPDATEOFFICE::SETUPSCREEN() {
     list_->set_line_height(13);
     // The category list shows GNODE's rows.
     std::vector<rt::DropEntry> categories;
-    for (std::size_t n = 1; n <= GNODE.records(); ++n) categories.push_back({GNODE.row(n).NODENAME.clip(), {}});
+    for (std::size_t n = 1; n <= GNODE.records(); ++n)
+        categories.push_back({GNODE.row(n).NODENAME.clip(), {}});
     rt::DropList::of(w, Ctl::CATEGORY)->set_entries(std::move(categories));
     // 7. By mode.
     switch (ACTION) {
@@ -210,13 +215,15 @@ void UPDATEOFFICE::SETUPSCREEN() {
         w.focus(Ctl::RTEXT);
         break;
     case 3:
-        w.set_title(OFC.NODE == TRASH ? k(u"여기서 삭제하면 영구히 삭제됩니다.") : k(u"삭제하면 [휴지통]으로 이동합니다.."));
+        w.set_title(OFC.NODE == TRASH ? k(u"여기서 삭제하면 영구히 삭제됩니다.")
+                                      : k(u"삭제하면 [휴지통]으로 이동합니다.."));
         w.set_text(Ctl::OK, k(u"확 인"));
         w.disable(Ctl::GROUP1, Ctl::DELETE);
         w.enable(Ctl::GROUP2, Ctl::CANCEL);
         w.disable(Ctl::OFFICE, Ctl::AFILE);
         break;
-    default: break;
+    default:
+        break;
     }
     w.set_text(Ctl::OFC_SUBJ, OFC.SUBJ.clip());
     w.set_text(Ctl::OFC_INDEX, OFC.INDEX.clip());
@@ -270,7 +277,8 @@ void UPDATEOFFICE::RTF_CONTROL() {
         {font_color, Ctl::RTFTOOLFONTCOLOR, u"글자색"},
         {font_bkcolor, Ctl::RTFTOOLFONTBKCOLOR, u"글자바탕색"},
     };
-    for (const auto& item : items) editor_->ADDITEM(item.kind, item.control);
+    for (const auto& item : items)
+        editor_->ADDITEM(item.kind, item.control);
     editor_->INIT(w, Ctl::RTEXT);
     for (const auto& item : items)
         if (item.tip) w.set_tip(item.control, k(item.tip));
@@ -315,15 +323,21 @@ void UPDATEOFFICE::events() {
     w.alert(Ctl::LIST1, rt::key::mouse_left2);
     while (rt::Event e = w.accept()) {
         switch (e.kind) {
-        case rt::EventKind::close_window: deactivate_object(); break;
-        case rt::EventKind::sized: on_sized(); break;
+        case rt::EventKind::close_window:
+            deactivate_object();
+            break;
+        case rt::EventKind::sized:
+            on_sized();
+            break;
         case rt::EventKind::alert_key:
             if (e.is(rt::EventKind::alert_key, Ctl::OFC_SUBJ) && e.key == rt::key::enter) w.focus(Ctl::RTEXT);
             if (e.is(rt::EventKind::alert_key, Ctl::LIST1) && e.key == rt::key::mouse_left2) RUN_AFILE();
             break;
         case rt::EventKind::accepted:
             switch (static_cast<Ctl>(e.control)) {
-            case Ctl::CATEGORY: CATEGORY_ACCEPTED(); break;
+            case Ctl::CATEGORY:
+                CATEGORY_ACCEPTED();
+                break;
             case Ctl::OFFICE:
                 OFFICE_ACCEPTED();
                 CALC_FIELDS();
@@ -332,16 +346,31 @@ void UPDATEOFFICE::events() {
                 ATTACHED = static_cast<std::uint8_t>(1 - ATTACHED);
                 CALC_FIELDS();
                 break;
-            case Ctl::LINKOPEN: RUN_AFILE(); break;
-            case Ctl::INSERT: LINK_INSERT(); break;
-            case Ctl::CHANGE: LINK_CHANGE(); break;
-            case Ctl::DELETE: LINK_DELETE(); break;
-            case Ctl::OK: SAVE(); break;
-            case Ctl::CANCEL: close_form(); break;
-            default: editor_->TAKEEVENT(e); break;
+            case Ctl::LINKOPEN:
+                RUN_AFILE();
+                break;
+            case Ctl::INSERT:
+                LINK_INSERT();
+                break;
+            case Ctl::CHANGE:
+                LINK_CHANGE();
+                break;
+            case Ctl::DELETE:
+                LINK_DELETE();
+                break;
+            case Ctl::OK:
+                SAVE();
+                break;
+            case Ctl::CANCEL:
+                close_form();
+                break;
+            default:
+                editor_->TAKEEVENT(e);
+                break;
             }
             break;
-        default: break;
+        default:
+            break;
         }
     }
 }
@@ -380,8 +409,11 @@ void UPDATEOFFICE::OFFICE_ACCEPTED() {
                                    : std::string());
         break;
     }
-    case 2: OFC.EXT.clear(); break;
-    default: break;
+    case 2:
+        OFC.EXT.clear();
+        break;
+    default:
+        break;
     }
 }
 
@@ -464,10 +496,17 @@ void UPDATEOFFICE::SAVE() {
     OFC.INDEX = w.text(Ctl::OFC_INDEX);
     screen_to_body();
     switch (ACTION) {
-    case 1: ADD_OFFICE(); break;
-    case 2: PUT_OFFICE(); break;
-    case 3: DELETE_OFFICE(); break;
-    default: break;
+    case 1:
+        ADD_OFFICE();
+        break;
+    case 2:
+        PUT_OFFICE();
+        break;
+    case 3:
+        DELETE_OFFICE();
+        break;
+    default:
+        break;
     }
     if (ACTION == 0) close_form();
 }
@@ -479,7 +518,9 @@ void UPDATEOFFICE::close_form() {
 
 // The body into the editor. One the editor refuses (longer than a body may be) stays as it was stored, and the
 // save refuses it in turn, so that it is never stored cut or empty.
-void UPDATEOFFICE::body_to_screen() { body_shown_ = editor_->set_rtf(RTEXT); }
+void UPDATEOFFICE::body_to_screen() {
+    body_shown_ = editor_->set_rtf(RTEXT);
+}
 
 void UPDATEOFFICE::screen_to_body() {
     if (body_shown_) RTEXT = editor_->rtf();
@@ -503,7 +544,9 @@ void UPDATEOFFICE::default_font() {
 
 // The embedded document's image as the container holds it now. A stored one that could not be loaded (its program
 // is missing here) is kept as it was rather than emptied.
-std::string UPDATEOFFICE::object_bytes() { return ole_->empty() ? object_ : ole_->save(); }
+std::string UPDATEOFFICE::object_bytes() {
+    return ole_->empty() ? object_ : ole_->save();
+}
 
 void UPDATEOFFICE::load_object(std::string_view bytes) {
     object_ = bytes;

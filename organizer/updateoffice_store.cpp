@@ -22,9 +22,13 @@ namespace velquin {
 
 namespace {
 
-std::string k(std::u16string_view text) { return rt::to_cp949(text); }
+std::string k(std::u16string_view text) {
+    return rt::to_cp949(text);
+}
 
-std::string link_root() { return GLO.DBPATH.clip(); }
+std::string link_root() {
+    return GLO.DBPATH.clip();
+}
 
 // The shell's file explorer, which opens a file with the program registered for its type.
 std::string explorer() {
@@ -52,7 +56,8 @@ bool UPDATEOFFICE::body_fits() {
     const std::size_t n = RTEXT.find('\0') == std::string::npos ? RTEXT.size() : RTEXT.find('\0');
     if (n <= BODY_LIMIT) return true;
     rt::message(k(u" 편집창 내용이 너무 많습니다. 편집창은 최대 2,000,000 까지만 사용할 수 있습니다.| 현재 용량은 ") +
-                rt::format(static_cast<double>(n), "n10") + k(u" 입니다.| 내용이 많으면 오피스 첨부문서를 사용하시기 바랍니다."));
+                rt::format(static_cast<double>(n), "n10") +
+                k(u" 입니다.| 내용이 많으면 오피스 첨부문서를 사용하시기 바랍니다."));
     return false;
 }
 
@@ -98,7 +103,8 @@ void UPDATEOFFICE::PUT_OFFICE() {
     OFC.NODE = N;
 
     bool has_links = false;
-    for (const auto& f : OFC.AFILE) has_links = has_links || !f.blank();
+    for (const auto& f : OFC.AFILE)
+        has_links = has_links || !f.blank();
     if (N != PRENODE && has_links) {
         // A document in the trash keeps its files in the folder of its former category.
         const std::optional<std::string> source = folder_of(PRENODE == TRASH ? OFC.SORT : PRENODE);
@@ -203,8 +209,10 @@ bool UPDATEOFFICE::store_entry_file(std::string_view afile) {
             }
             break;
         }
-        case 2: return true;
-        default: return false;
+        case 2:
+            return true;
+        default:
+            return false;
         }
     }
     const rt::FileResult copied = rt::copy_file(source, target);

@@ -68,7 +68,9 @@ void put_on_clipboard(HWND owner, std::string_view cp949) {
 }
 
 // Starts the browser with the download page without waiting for it.
-void start_download() { rt::start_program(BROWSER, DOWNLOAD_PAGE); }
+void start_download() {
+    rt::start_program(BROWSER, DOWNLOAD_PAGE);
+}
 
 } // namespace
 

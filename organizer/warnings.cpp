@@ -7,7 +7,9 @@ namespace velquin {
 
 namespace {
 
-std::u16string clipped(std::string_view cp949) { return rt::from_cp949(rt::clip(cp949)); }
+std::u16string clipped(std::string_view cp949) {
+    return rt::from_cp949(rt::clip(cp949));
+}
 
 std::u16string lower_ascii(std::u16string s) {
     for (char16_t& c : s)
@@ -68,9 +70,9 @@ WarningMessage build_warning(long number, std::string_view text1_cp949, std::str
         return m;
     }
     case 3:
-        return ending(info(u"Error Rebuilding Key",
-                           u"키 재정렬 에러: " + err + t1 + u".  OK를 누르면 프로그램을 종료합니다."),
-                      u"키 재정렬 실패!");
+        return ending(
+            info(u"Error Rebuilding Key", u"키 재정렬 에러: " + err + t1 + u".  OK를 누르면 프로그램을 종료합니다."),
+            u"키 재정렬 실패!");
     case 4:
         return ending(info(u"File Creation Error",
                            u"파일생성 에러: (" + err + u") " + t1 + u".  OK를 누르면 프로그램을 종료합니다."),
@@ -102,8 +104,8 @@ WarningMessage build_warning(long number, std::string_view text1_cp949, std::str
     case 15:
         if (current_error == 0 || current_error == 89)
             return info(u"Update Operation Error", u"네트워크 상의 다른 사용자에 의해 자료가 변경되었습니다.");
-        return info(u"Update Operation Error", u"자료를 갱신하면서 " + err + u" 에러가 발생했습니다." + t1 +
-                                                   u" 때문일 가능성이 있습니다.");
+        return info(u"Update Operation Error",
+                    u"자료를 갱신하면서 " + err + u" 에러가 발생했습니다." + t1 + u" 때문일 가능성이 있습니다.");
     case 16:
         return box(u"Record Update Error", WarningIcon::Information, BUTTON_YES + BUTTON_NO + BUTTON_CANCEL,
                    BUTTON_CANCEL, u"자료를 저장하는데 에러가 발생했습니다. 저장작업을 다시 시도해 보시겠습니까?");
@@ -151,8 +153,7 @@ WarningMessage build_warning(long number, std::string_view text1_cp949, std::str
         return info(u"File Access Error", t1 + u" 파일을 오픈할 수 없습니다. " + u"에러 : " + err + u".");
     case 31:
         if (t1 == u"Put")
-            return info(u"Process PUT Error",
-                        t2 + u" 파일을 수정하는데 에러가 발생했습니다." + u" 에러 : " + err);
+            return info(u"Process PUT Error", t2 + u" 파일을 수정하는데 에러가 발생했습니다." + u" 에러 : " + err);
         return info(u"Process DELETE Error", t2 + u" 파일을 삭제하는데 에러가 발생했습니다." + u" 에러 : " + err);
     case 32:
         return box(u"Confirm Delete", Excl, BUTTON_OK + BUTTON_CANCEL, BUTTON_CANCEL, u"선택한 자료를 삭제할까요? ");

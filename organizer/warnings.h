@@ -13,15 +13,15 @@ enum class WarningIcon { None, Information, Exclamation };
 enum : int { BUTTON_OK = 1, BUTTON_YES = 2, BUTTON_NO = 4, BUTTON_RETRY = 16, BUTTON_CANCEL = 64 };
 
 struct WarningMessage {
-    bool shown = false;           // false for a number without a message
-    std::u16string caption;       // empty: the platform's default caption
+    bool shown = false;     // false for a number without a message
+    std::u16string caption; // empty: the platform's default caption
     WarningIcon icon = WarningIcon::Information;
-    int buttons = BUTTON_OK;      // sum of the button codes
+    int buttons = BUTTON_OK; // sum of the button codes
     int default_button = BUTTON_OK;
-    std::u16string text;          // '|' would start a new line; these texts have none
-    std::u16string stop_text;     // when not empty, the program ends with this stop text after the answer...
-    int ends_on = 0;              // ...on this answer only, or on any answer when 0
-    bool returns_two = false;     // an answer that does not end the program returns 2 instead of itself
+    std::u16string text;      // '|' would start a new line; these texts have none
+    std::u16string stop_text; // when not empty, the program ends with this stop text after the answer...
+    int ends_on = 0;          // ...on this answer only, or on any answer when 0
+    bool returns_two = false; // an answer that does not end the program returns 2 instead of itself
 };
 
 // The description of the last data-file error as the messages quote it: for driver errors (90, 100) the driver's
@@ -30,7 +30,7 @@ std::string warning_error_text(long code, std::string_view text, std::string_vie
                                std::string_view driver_text);
 
 // Message `number` built with text1, text2 (CP949, trailing blanks dropped) and the error description.
-WarningMessage build_warning(long number, std::string_view text1, std::string_view text2,
-                             std::string_view error_text, long current_error);
+WarningMessage build_warning(long number, std::string_view text1, std::string_view text2, std::string_view error_text,
+                             long current_error);
 
 } // namespace velquin
