@@ -28,6 +28,10 @@ done
 [ $shown = 1 ] || { echo "no window titled $title showed"; kill $pid 2>/dev/null; exit 1; }
 sleep 0.7
 "$top/tools/screenshot" "$out"
+# The window's client area on the screen (a black or empty area is one colour).
+id=$(xwininfo -root -tree 2>/dev/null | grep -F "\"$title" | awk '{print $1}' | head -1)
+area=$(xwininfo -id "$id" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /Width:/ {w=$NF} /Height:/ {h=$NF} END {if (w && h) printf "%dx%d+%d+%d", w, h, x, y}')
 if [ $end = 1 ]; then
     kill $pid 2>/dev/null
     wait $pid 2>/dev/null
@@ -44,3 +48,7 @@ fi
 colours=$(/usr/bin/convert "$out" -format '%k' info:)
 echo "screenshot $out: $colours colours"
 [ "$colours" -gt 2 ] || { echo "the screenshot is blank"; exit 1; }
+[ -n "$area" ] || { echo "the window titled $title was gone before its area was read"; exit 1; }
+inside=$(/usr/bin/convert "$out" -crop "$area" +repage -format '%k' info:)
+echo "client area $area: $inside colours"
+[ "$inside" -gt 1 ] || { echo "the client area of $title is one colour: nothing was drawn"; exit 1; }
