@@ -31,18 +31,6 @@ std::uintmax_t size_of(const std::string& path) {
     return ec ? 0 : n;
 }
 
-std::string integrity(const std::string& path) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_stmt* s = nullptr;
-    std::string out = "<failed>";
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
-        out = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-    sqlite3_finalize(s);
-    sqlite3_close(db);
-    return out;
-}
-
 // Checks one record against what the writer makes of its id and version.
 std::string whole(rt::KeyFile& f, const DOC& d) {
     const std::int32_t id = d.TIME, ver = d.VER;
@@ -118,10 +106,10 @@ TEST(KeyFileCrash, KilledWriterLeavesWholeRecords) {
         state = version;
         f.close();
         if (round % 50 == 49) {
-            ASSERT_EQ(integrity(path), "ok") << "round " << round;
+            ASSERT_EQ(kt::integrity(path), "ok") << "round " << round;
         }
     }
-    EXPECT_EQ(integrity(path), "ok");
+    EXPECT_EQ(kt::integrity(path), "ok");
     std::printf("[ crash    ] %d kills, %d left a hot journal behind\n", runs, hot);
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);

@@ -1,6 +1,8 @@
 // Helper processes and temporary folders for the tests, on Windows and on the host.
 #include "process.h"
 
+#include <sqlite3.h>
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -110,6 +112,18 @@ std::string temp_folder(const std::string& tag) {
     std::string s = dir.string();
     s += static_cast<char>(std::filesystem::path::preferred_separator);
     return s;
+}
+
+std::string integrity(const std::string& path) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_stmt* s = nullptr;
+    std::string out = "<failed>";
+    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
+        out = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return out;
 }
 
 } // namespace kt

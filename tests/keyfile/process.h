@@ -20,5 +20,7 @@ int wait(Process& p);
 bool wait_for_file(const std::string& path, int ms);
 // A fresh folder for one test's files (ends with the path separator).
 std::string temp_folder(const std::string& tag);
+// What SQLite's integrity check says of the library file at path ("ok" when sound, "<failed>" when unreadable).
+std::string integrity(const std::string& path);
 
 } // namespace kt

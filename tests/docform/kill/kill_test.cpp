@@ -25,18 +25,6 @@ namespace {
 
 using namespace velquin;
 
-std::string integrity(const std::string& path) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_stmt* s = nullptr;
-    std::string out = "<failed>";
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
-        out = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-    sqlite3_finalize(s);
-    sqlite3_close(db);
-    return out;
-}
-
 // The text of an embedded object's image (the stand-in keeps it as UTF-16 in its stream "Contents").
 std::string object_text(const std::string& image) {
     std::string out;
@@ -118,7 +106,7 @@ TEST(Kill, EveryDocumentIsWhollyOneVersion) {
         long pos = 0, version = 0;
         while (in >> pos >> version) logged[static_cast<std::int32_t>(pos)] = version;
         next += 10; // the next writer's versions are new ones
-        ASSERT_EQ(integrity(path), "ok") << "round " << round;
+        ASSERT_EQ(kt::integrity(path), "ok") << "round " << round;
         OINI.DB = path;
         ASSERT_TRUE(OFFICE.open()) << "round " << round << ": " << rt::error_text();
         int documents = 0;
