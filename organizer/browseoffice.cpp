@@ -10,6 +10,7 @@
 #include "organizer/setting.h"
 #include "organizer/standard.h"
 #include "organizer/startup.h"
+#include "organizer/texts.h"
 #include "organizer/updateclass.h"
 #include "organizer/updateoffice.h"
 #include "organizer/versioncheck.h"
@@ -26,10 +27,6 @@
 namespace velquin {
 
 namespace {
-
-std::string k(std::u16string_view text) {
-    return rt::to_cp949(text);
-}
 
 // Controls of the main window lie on its tab page unless they name another holder.
 rt::ControlDesc control(Ctl id, rt::Kind kind, rt::Rect at, std::string text = {}, std::string icon = {},

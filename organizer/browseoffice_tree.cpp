@@ -6,6 +6,7 @@
 
 #include "organizer/doclist.h"
 #include "organizer/office.h"
+#include "organizer/texts.h"
 #include "runtime/clock.h"
 #include "runtime/listbox.h"
 #include "runtime/prompt.h"
@@ -21,10 +22,6 @@
 namespace velquin {
 
 namespace {
-
-std::string k(std::u16string_view text) {
-    return rt::to_cp949(text);
-}
 
 void add_tree_row(TREE_QUEUE& tree, std::u16string_view name, std::int32_t icon, std::int32_t level,
                   std::int16_t number) {

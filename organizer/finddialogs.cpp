@@ -1,6 +1,7 @@
 // The find dialog and the find-and-replace dialog of the editor.
 #include "organizer/finddialogs.h"
 
+#include "organizer/texts.h"
 #include "runtime/prompt.h"
 #include "runtime/rtfcontrol.h"
 #include "runtime/text.h"
@@ -31,20 +32,16 @@ enum class Ctl {
 
 constexpr size_t text_bytes = 255; // CSTRING(256)
 
-std::string K(std::u16string_view s) {
-    return rt::to_cp949(s);
-}
-
 rt::ControlDesc ctl(Ctl id, rt::Kind kind, rt::Rect at, std::u16string_view text = {}, Ctl parent = Ctl{},
                     std::string value = {}) {
-    rt::ControlDesc d = rt::control(id, kind, at, K(text), {}, 0, parent);
+    rt::ControlDesc d = rt::control(id, kind, at, k(text), {}, 0, parent);
     d.value = std::move(value);
     return d;
 }
 
 rt::WindowDesc find_window() {
     rt::WindowDesc d;
-    d.title = K(u"검색");
+    d.title = k(u"검색");
     d.font = "Gulim";
     d.font_size = 9;
     d.at = {rt::unchanged, rt::unchanged, 261, 72};
@@ -64,7 +61,7 @@ rt::WindowDesc find_window() {
 
 rt::WindowDesc replace_window() {
     rt::WindowDesc d;
-    d.title = K(u"찾아 바꾸기");
+    d.title = k(u"찾아 바꾸기");
     d.font = "Gulim";
     d.font_size = 9;
     d.at = {rt::unchanged, rt::unchanged, 263, 89};
@@ -149,7 +146,7 @@ private:
 
     void not_found(const std::string& text) {
         rt::beep(rt::Icon::exclamation);
-        rt::message("\"" + text + "\"" + K(u" 문자가 더이상 없습니다."), K(u"검색"), rt::Icon::exclamation,
+        rt::message("\"" + text + "\"" + k(u" 문자가 더이상 없습니다."), k(u"검색"), rt::Icon::exclamation,
                     rt::button::ok);
     }
 

@@ -5,6 +5,7 @@
 
 #include "organizer/listexcel_rules.h"
 #include "organizer/startup.h"
+#include "organizer/texts.h"
 #include "runtime/clock.h"
 #include "runtime/keyfile.h"
 #include "runtime/launch.h"
@@ -19,10 +20,6 @@
 namespace velquin {
 
 namespace {
-
-std::string k(std::u16string_view text) {
-    return rt::to_cp949(text);
-}
 
 // The short (8.3) form of an existing file's path; the path itself when it has none.
 std::string short_form(const std::string& path) {

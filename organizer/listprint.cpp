@@ -5,6 +5,7 @@
 #include "organizer/listprint.h"
 
 #include "organizer/reportpreview.h"
+#include "organizer/texts.h"
 #include "runtime/clock.h"
 #include "runtime/gauges.h"
 #include "runtime/listformat.h"
@@ -17,10 +18,6 @@
 namespace velquin {
 
 namespace {
-
-std::string k(std::u16string_view s) {
-    return rt::to_cp949(s);
-}
 
 int plus(Rpt first, int n) {
     return static_cast<int>(first) + n;

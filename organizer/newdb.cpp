@@ -4,7 +4,8 @@
 
 #include "organizer/globals.h"
 #include "organizer/names.h"
-#include "runtime/prompt.h"
+#include "organizer/standard.h"
+#include "organizer/texts.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
 
@@ -16,10 +17,6 @@ namespace velquin {
 namespace {
 
 using newdbform::Ctl;
-
-std::string k(std::u16string_view text) {
-    return rt::to_cp949(text);
-}
 
 class NEWDBFORM {
 public:
@@ -68,11 +65,7 @@ bool NEWDBFORM::name_is_usable() {
         refusal = u"DB명이 비어 있거나 마침표나 \\ / : * ? \" < > | 가 들어 있습니다. 다른 이름을 입력하세요.";
     else if (GLO.HOMEPATH.clip().size() + 1 + NEWDB.clip().size() + 4 > OINI.DB.size())
         refusal = u"DB 파일 경로가 너무 깁니다. 더 짧은 DB명을 입력하세요.";
-    if (!refusal) return true;
-    rt::beep();
-    rt::message(k(refusal));
-    window_->focus(Ctl::NEWDB);
-    return false;
+    return !refusal || refuse_entry(*window_, Ctl::NEWDB, k(refusal));
 }
 
 void NEWDBFORM::run() {

@@ -4,6 +4,7 @@
 #include "organizer/reportpreview.h"
 
 #include "organizer/globals.h"
+#include "organizer/texts.h"
 #include "runtime/gauges.h"
 #include "runtime/imagefield.h"
 #include "runtime/picture.h"
@@ -14,10 +15,6 @@
 namespace velquin {
 
 namespace {
-
-std::string k(std::u16string_view s) {
-    return rt::to_cp949(s);
-}
 
 constexpr int UPARROW_CURSOR = 32516;
 

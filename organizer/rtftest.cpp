@@ -5,6 +5,7 @@
 #include "organizer/globals.h"
 #include "organizer/office.h"
 #include "organizer/rtfclean.h"
+#include "organizer/texts.h"
 #include "runtime/clock.h"
 #include "runtime/prompt.h"
 #include "runtime/text.h"
@@ -18,10 +19,6 @@ namespace velquin {
 namespace {
 
 using rtfform::Ctl;
-
-std::string k(std::u16string_view text) {
-    return rt::to_cp949(text);
-}
 
 // The text up to its first NUL, cut to the box's size at a character boundary.
 std::string source_text(std::string_view text) {

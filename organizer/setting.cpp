@@ -5,6 +5,7 @@
 #include "organizer/browseoffice.h"
 #include "organizer/findole.h"
 #include "organizer/globals.h"
+#include "organizer/texts.h"
 #include "runtime/droplist.h"
 #include "runtime/ini.h"
 #include "runtime/text.h"
@@ -18,10 +19,6 @@ namespace velquin {
 namespace {
 
 using settingform::Ctl;
-
-std::string k(std::u16string_view text) {
-    return rt::to_cp949(text);
-}
 
 rt::ControlDesc on_tab(Ctl id, rt::Kind kind, rt::Rect at, std::string text = {}) {
     return rt::control(id, kind, at, std::move(text), {}, 0, Ctl::TAB1);

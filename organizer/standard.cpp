@@ -139,6 +139,13 @@ void INIRESTOREWINDOW(rt::Window& window, std::string_view section, std::string_
     if (window.minimized()) window.restore();
 }
 
+bool refuse_entry(rt::Window& window, rt::Id entry, std::string_view text) {
+    rt::beep();
+    rt::message(text);
+    window.focus(entry);
+    return false;
+}
+
 } // namespace velquin
 
 #endif

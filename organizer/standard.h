@@ -27,6 +27,10 @@ void CHECKOPEN(rt::KeyFile& file, int create = OMITTED, int mode = OMITTED);
 void INISAVEWINDOW(rt::Window& window, std::string_view section, std::string_view file);
 void INIRESTOREWINDOW(rt::Window& window, std::string_view section, std::string_view file);
 
+// Refuses what was typed into an entry: a beep, the message, and the focus back on the entry so that the user
+// mends it. Answers false, for the check that refuses.
+bool refuse_entry(rt::Window& window, rt::Id entry, std::string_view text);
+
 } // namespace velquin
 
 #endif

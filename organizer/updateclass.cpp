@@ -5,6 +5,8 @@
 #include "organizer/globals.h"
 #include "organizer/names.h"
 #include "organizer/office.h"
+#include "organizer/standard.h"
+#include "organizer/texts.h"
 #include "runtime/prompt.h"
 #include "runtime/text.h"
 
@@ -16,10 +18,6 @@ namespace velquin {
 namespace {
 
 using classform::Ctl;
-
-std::string k(std::u16string_view text) {
-    return rt::to_cp949(text);
-}
 
 // The highest number a category may have: 10000 is the trash's.
 constexpr int LAST_CATEGORY = 9999;
@@ -121,30 +119,21 @@ bool CLASSFORM::SETUPSCREEN() {
 }
 
 bool CLASSFORM::name_fits() {
-    if (OFC.SUBJ.clip().size() <= GNODE_ROW{}.NODENAME.size()) return true;
-    rt::beep();
-    rt::message(k(u"분류명은 최대 30자(한글15자) 까지만 입력하세요"));
-    window_->focus(Ctl::OFC_SUBJ);
-    return false;
+    return OFC.SUBJ.clip().size() <= GNODE_ROW{}.NODENAME.size() ||
+           refuse_entry(*window_, Ctl::OFC_SUBJ, k(u"분류명은 최대 30자(한글15자) 까지만 입력하세요"));
 }
 
 bool CLASSFORM::name_is_new() {
     // The name is the name of the category's folder below the link root.
-    if (bad_folder_name(OFC.SUBJ.view())) {
-        rt::beep();
-        rt::message(k(u"분류명은 링크파일 폴더명으로 쓰입니다. 빈 이름, 마침표로 끝나는 이름, "
-                      u"\\ / : * ? \" < > | 가 들어간 이름은 쓸 수 없습니다."));
-        window_->focus(Ctl::OFC_SUBJ);
-        return false;
-    }
+    if (bad_folder_name(OFC.SUBJ.view()))
+        return refuse_entry(*window_, Ctl::OFC_SUBJ,
+                            k(u"분류명은 링크파일 폴더명으로 쓰입니다. 빈 이름, 마침표로 끝나는 이름, "
+                              u"\\ / : * ? \" < > | 가 들어간 이름은 쓸 수 없습니다."));
     // Every category, those in the trash too, and "분류없음"; compared exactly as typed.
     for (std::size_t n = 1; n <= GNODE.records(); ++n) {
-        if (GNODE.row(n).NODENAME == OFC.SUBJ) {
-            rt::beep();
-            rt::message(k(u"동일한 이름의 분류가 이미 있습니다. 다른 이름을 입력하세요"));
-            window_->focus(Ctl::OFC_SUBJ);
-            return false;
-        }
+        if (GNODE.row(n).NODENAME == OFC.SUBJ)
+            return refuse_entry(*window_, Ctl::OFC_SUBJ,
+                                k(u"동일한 이름의 분류가 이미 있습니다. 다른 이름을 입력하세요"));
     }
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include "browser/Brovana.h"
 #include "organizer/startup.h"
+#include "organizer/texts.h"
 #include "organizer/version.h"
 #include "runtime/launch.h"
 #include "runtime/picture.h"
@@ -21,10 +22,6 @@ namespace velquin {
 namespace versioncheck {
 
 namespace {
-
-std::string k(std::u16string_view text) {
-    return rt::to_cp949(text);
-}
 
 rt::ControlDesc control(Ctl id, rt::Kind kind, rt::Rect at, std::string text = {}, std::string icon = {},
                         Ctl parent = Ctl{}) {
