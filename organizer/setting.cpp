@@ -47,8 +47,8 @@ rt::WindowDesc description() {
         on_tab(Ctl::BTNDOC, Kind::button, {258, 70, 20, 13}, "..."),
         on_tab(Ctl::BTNXLS, Kind::button, {258, 92, 20, 13}, "..."),
         on_tab(Ctl::BTNPPT, Kind::button, {258, 114, 20, 13}, "..."),
-        rt::control(Ctl::OK, Kind::button, {180, 248, 56, 18}, "OK", "WizOk.ico"),
-        rt::control(Ctl::CANCEL, Kind::button, {242, 248, 56, 18}, "Cancel", "WizCncl.ico"),
+        rt::control(Ctl::OK, Kind::button, {180, 248, 56, 18}, "OK", "WAOk.ico"),
+        rt::control(Ctl::CANCEL, Kind::button, {242, 248, 56, 18}, "Cancel", "WACancel.ico"),
         rt::control(Ctl::VERSION, Kind::prompt, {8, 252, 80, 10}, k(u"베타버전 1.0")),
     };
     return w;

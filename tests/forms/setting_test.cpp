@@ -36,6 +36,8 @@ TEST(Settings, FirstRunShowsTheDefaultsAndOkWritesAllSixKeys) {
     run_steps(d, {open_settings, [](const View&) {}}, {[](rt::Window& w) {
                   EXPECT_EQ(u8(w.title()), "설정");
                   EXPECT_EQ(TabCtrl_GetItemCount(w.handle(Ctl::SHEET1)), 1); // "기본설정" shows
+                  for (Ctl button : {Ctl::OK, Ctl::CANCEL}) // the buttons' icons are found
+                      EXPECT_NE(SendMessageW(w.handle(button), BM_GETIMAGE, IMAGE_ICON, 0), 0);
                   EXPECT_EQ(shown(w), (std::vector<std::string>{"맑은 고딕", "11", "Word.Document.8", "Excel.Sheet.8",
                                                                 "PowerPoint.Slide.8"}));
                   w.select(Ctl::OINI_FONTSIZE, 5); // "9|10|11|12|14"
