@@ -558,15 +558,8 @@ void BROWSEOFFICE::TREECHANGE_ACCEPTED() {
     MainProcedures& p = main_procedures();
     if (!p.UPDATECLASS) return;
     ACTION = 2;
-    if (!get_tree_selection() || TREE.TREENO < FIXED_ROWS || TREE.TREENO >= TRASH) {
-        rt::message(k(u" 수정할 수 없는 노드입니다."));
-        return;
-    }
     // The form saves the record in the buffer: without the category's own record it must not run.
-    if (!get_category(TREE.TREENO)) {
-        rt::stop(k(u"해당분류를 찾을 수 없습니다."));
-        return;
-    }
+    if (!get_changeable_category()) return;
     p.UPDATECLASS(0);
     if (ACTION == 0) SET_TREE();
 }

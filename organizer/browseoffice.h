@@ -4,6 +4,7 @@
 #ifdef _WIN32
 
 #include "organizer/globals.h"
+#include "organizer/office.h"
 #include "runtime/resizer.h"
 #include "runtime/window.h"
 
@@ -129,11 +130,14 @@ private:
     void DELETE_CATEGORY();
     void MOVE_CATEGORY(int step);
     void RESTORE_RECORD();
-    bool get_tree_selection();                  // the TREE row of the tree's selection into the buffer
-    bool get_category(std::int16_t number);     // the category record through OFC:TREE_KEY
-    void select_tree_row(std::size_t row);      // selects it; the list keeps its view
-    void show_tree_row(std::size_t row);        // selects it and shows its view, as the user's choice does
-    void select_tree_pointer(std::int32_t pos); // the TREE row of a category record
+    bool get_tree_selection();                    // the TREE row of the tree's selection into the buffer
+    bool get_category(std::int16_t number);       // the category record through OFC:TREE_KEY
+    bool get_row_category();                      // ... of the TREE row; false after the stop prompt
+    bool get_changeable_category();               // ... of the selection, a category not in the trash, or false
+    bool category_failed(CategoryFailure failed); // true after the stop prompt for a failed category write
+    void select_tree_row(std::size_t row);        // selects it; the list keeps its view
+    void show_tree_row(std::size_t row);          // selects it and shows its view, as the user's choice does
+    void select_tree_pointer(std::int32_t pos);   // the TREE row of a category record
 
     // Document list.
     void FILLQUE2();

@@ -23,6 +23,8 @@ namespace velquin {
 
 namespace {
 
+const char16_t* const NO_CATEGORY = u"해당분류를 찾을 수 없습니다.";
+
 void add_tree_row(TREE_QUEUE& tree, std::u16string_view name, std::int32_t icon, std::int32_t level,
                   std::int16_t number) {
     tree.NODENAME = name;
@@ -109,6 +111,28 @@ bool BROWSEOFFICE::get_category(std::int16_t number) {
     return OFFICE.get(OFC_RECORD::TREE_KEY).ok();
 }
 
+bool BROWSEOFFICE::get_row_category() {
+    if (get_category(TREE.TREENO)) return true;
+    rt::stop(k(NO_CATEGORY));
+    return false;
+}
+
+// A category that may be renamed or moved: not a fixed row, the trash or a category in it.
+bool BROWSEOFFICE::get_changeable_category() {
+    if (!get_tree_selection() || TREE.TREENO < FIXED_ROWS || TREE.TREENO >= TRASH) {
+        rt::message(k(u" 수정할 수 없는 노드입니다."));
+        return false;
+    }
+    return get_row_category();
+}
+
+// A category-wide write changes everything or nothing: after a failure nothing was written.
+bool BROWSEOFFICE::category_failed(CategoryFailure failed) {
+    if (failed == CategoryFailure::none) return false;
+    rt::stop(failed == CategoryFailure::category_missing ? k(NO_CATEGORY) : rt::error_text());
+    return true;
+}
+
 void BROWSEOFFICE::select_tree_row(std::size_t row) {
     tree_->select(*window_, static_cast<int>(Ctl::TREE), static_cast<int>(row));
 }
@@ -175,16 +199,8 @@ void BROWSEOFFICE::TREEUPDATE() {
 
 // A category in the trash comes back at the place of its own number, with its documents.
 void BROWSEOFFICE::RESTORE_CATEGORY() {
-    if (!get_category(TREE.TREENO)) {
-        rt::stop(k(u"해당분류를 찾을 수 없습니다."));
-        return;
-    }
-    const CategoryFailure failed = restore_category(OFC.TREE);
-    if (failed != CategoryFailure::none) {
-        // Nothing was restored: the category and its documents stay in the trash.
-        rt::stop(failed == CategoryFailure::category_missing ? k(u"해당분류를 찾을 수 없습니다.") : rt::error_text());
-        return;
-    }
+    // After a failure the category and its documents stay in the trash.
+    if (!get_row_category() || category_failed(restore_category(OFC.TREE))) return;
     SET_TREE();
     rt::message(k(u"복원 되었습니다."));
     select_tree_row(2);
@@ -216,7 +232,7 @@ void BROWSEOFFICE::DELETE_CATEGORY() {
         rt::message(OFC.SUBJ.clip() + k(u" 문서를 삭제할 수 없습니다. 에러=") + rt::error_text());
         return;
     case CategoryFailure::category_missing:
-        rt::message(k(u"해당분류를 찾을 수 없습니다."));
+        rt::message(k(NO_CATEGORY));
         return;
     case CategoryFailure::category:
         rt::message(k(u"해당분류를 삭제할 수 없습니다. 에러=") + rt::error_text());
@@ -230,14 +246,7 @@ void BROWSEOFFICE::DELETE_CATEGORY() {
 }
 
 void BROWSEOFFICE::MOVE_CATEGORY(int step) {
-    if (!get_tree_selection() || TREE.TREENO < FIXED_ROWS || TREE.TREENO >= TRASH) {
-        rt::message(k(u" 수정할 수 없는 노드입니다."));
-        return;
-    }
-    if (!get_category(TREE.TREENO)) {
-        rt::stop(k(u"해당분류를 찾을 수 없습니다."));
-        return;
-    }
+    if (!get_changeable_category()) return;
     // No other category is renumbered: two categories may share a place.
     OFC.SORT = static_cast<std::int16_t>(OFC.SORT + step);
     if (!OFFICE.put()) {
@@ -263,15 +272,9 @@ void BROWSEOFFICE::TRASH_CATEGORY() {
         show_tree_row(2);
         return;
     }
-    if (!get_category(TREE.TREENO)) {
-        rt::stop(k(u"해당분류를 찾을 수 없습니다."));
-        return;
-    }
+    if (!get_row_category()) return;
     // The documents keep their category; their link files stay where they are.
-    const CategoryFailure failed = trash_category(OFC.TREE);
-    if (failed != CategoryFailure::none) {
-        // Nothing was trashed.
-        rt::stop(failed == CategoryFailure::category_missing ? k(u"해당분류를 찾을 수 없습니다.") : rt::error_text());
+    if (category_failed(trash_category(OFC.TREE))) {
         show_tree_row(2);
         return;
     }
