@@ -64,10 +64,9 @@ struct ListBox::Impl {
 
     WNDPROC list_next = nullptr, header_next = nullptr; // the controls' own procedures, behind ours
 
-    static LRESULT CALLBACK list_proc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK header_proc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK list_messages(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK header_messages(HWND, UINT, WPARAM, LPARAM);
+    // One procedure in front of both the list and its header; it tells them apart by the handle.
+    static LRESULT CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK messages(HWND, UINT, WPARAM, LPARAM);
 
     std::size_t rows() const { return src.rows ? src.rows() : 0; }
     const void* row(std::size_t n) const { return n >= 1 && n <= rows() && src.row ? src.row(n) : nullptr; }
@@ -258,81 +257,49 @@ struct ListBox::Impl {
     }
 
     void unhook() {
-        unsubclass(header, &header_proc, header_next);
-        unsubclass(list, &list_proc, list_next);
+        unsubclass(header, &proc, header_next);
+        unsubclass(list, &proc, list_next);
         header = list = nullptr;
     }
 };
 
-LRESULT CALLBACK ListBox::Impl::header_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    return guarded(&header_messages, h, msg, wp, lp);
+LRESULT CALLBACK ListBox::Impl::proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    return guarded(&messages, h, msg, wp, lp);
 }
 
-LRESULT CALLBACK ListBox::Impl::header_messages(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK ListBox::Impl::messages(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = subclass_data<Impl>(h);
-    const WNDPROC next = self->header_next;
-    POINT pt = point_of(lp);
-    switch (msg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDOWN:
+    const bool on_header = h == self->header;
+    const WNDPROC next = on_header ? self->header_next : self->list_next;
+    const auto screen = [h, lp] {
+        POINT pt = point_of(lp);
         ClientToScreen(h, &pt);
-        self->press(pt, true, msg == WM_LBUTTONDOWN);
-        break;
-    case WM_MOUSEMOVE:
-        ClientToScreen(h, &pt);
-        self->motion(pt, wp);
-        break;
-    case WM_LBUTTONUP:
-        ClientToScreen(h, &pt);
-        self->release(pt);
-        break;
-    case WM_NCDESTROY:
-        unsubclass(h, &header_proc, next);
-        self->header = nullptr;
-        break;
-    }
-    return CallWindowProcW(next, h, msg, wp, lp);
-}
-
-LRESULT CALLBACK ListBox::Impl::list_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    return guarded(&list_messages, h, msg, wp, lp);
-}
-
-LRESULT CALLBACK ListBox::Impl::list_messages(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = subclass_data<Impl>(h);
-    const WNDPROC next = self->list_next;
-    POINT pt = point_of(lp);
+        return pt;
+    };
     switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-        POINT s = pt;
-        ClientToScreen(h, &s);
-        self->press(s, false, msg == WM_LBUTTONDOWN);
+        self->press(screen(), on_header, msg == WM_LBUTTONDOWN);
+        if (on_header) break;
         const LRESULT r = CallWindowProcW(next, h, msg, wp, lp);
         // Where the control tracks the button itself, the release was taken from the queue: a click.
         if (self->tracking && !self->moved) self->release_col = self->press_col;
         return r;
     }
-    case WM_RBUTTONDOWN: {
-        // The control itself chooses the row under a right click.
-        POINT s = pt;
-        ClientToScreen(h, &s);
-        self->press(s, false, false);
+    case WM_RBUTTONDOWN:
+        // The list itself chooses the row under a right click: no drag starts.
+        self->press(screen(), on_header, false);
         break;
-    }
     case WM_MOUSEMOVE:
-        ClientToScreen(h, &pt);
-        self->motion(pt, wp);
+        self->motion(screen(), wp);
         break;
     case WM_LBUTTONUP:
-        ClientToScreen(h, &pt);
-        self->release(pt);
-        if (GetCapture() == h) ReleaseCapture();
+        self->release(screen());
+        if (!on_header && GetCapture() == h) ReleaseCapture();
         break;
     case WM_NOTIFY: {
         const auto* nm = reinterpret_cast<const NMHDR*>(lp);
-        if (nm->hwndFrom != self->header) break;
+        if (on_header || nm->hwndFrom != self->header) break;
         switch (nm->code) {
         case HDN_BEGINTRACKW:
         case HDN_BEGINTRACKA:
@@ -350,8 +317,8 @@ LRESULT CALLBACK ListBox::Impl::list_messages(HWND h, UINT msg, WPARAM wp, LPARA
         break;
     }
     case WM_NCDESTROY:
-        unsubclass(h, &list_proc, next);
-        self->list = nullptr;
+        unsubclass(h, &proc, next);
+        (on_header ? self->header : self->list) = nullptr;
         break;
     }
     return CallWindowProcW(next, h, msg, wp, lp);
@@ -374,8 +341,8 @@ ListBox& ListBox::attach(Window& w, Id control, RowSource source) {
     m.list = w.handle(control);
     if (m.list) {
         m.header = reinterpret_cast<HWND>(SendMessageW(m.list, LVM_GETHEADER, 0, 0));
-        m.list_next = subclass(m.list, &Impl::list_proc, &m);
-        m.header_next = subclass(m.header, &Impl::header_proc, &m);
+        m.list_next = subclass(m.list, &Impl::proc, &m);
+        m.header_next = subclass(m.header, &Impl::proc, &m);
         SendMessageW(m.list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
         SendMessageW(m.list, LVM_SETITEMCOUNT, m.rows(), 0);
     }
