@@ -223,37 +223,28 @@ Status KeyFile::get(Key key) {
         bind_value(st, i + 1, value[static_cast<std::size_t>(i)]);
     sqlite3_bind_int64(st, n + 1, 0);
     sqlite3_bind_int(st, n + 2, 1);
-    const int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW) {
-        m.read_row(st, m.record);
-        m.became_current(sqlite3_column_int64(st, 0));
-        sqlite3_reset(st);
-        return succeed();
-    }
-    if (rc == SQLITE_DONE)
-        set_error(ERR_RECORD_NOT_FOUND);
-    else
-        driver_failure(m.db, rc);
-    sqlite3_reset(st);
-    return failed();
+    return m.read_one(st);
 }
 
 Status KeyFile::get_at(std::int32_t position) {
     Impl& m = *impl_;
     if (!m.db) return fail(ERR_NOT_OPEN);
-    sqlite3_stmt* st = m.select_at.get();
-    sqlite3_bind_int64(st, 1, position);
+    sqlite3_bind_int64(m.select_at.get(), 1, position);
+    return m.read_one(m.select_at.get());
+}
+
+Status KeyFile::Impl::read_one(sqlite3_stmt* st) {
     const int rc = sqlite3_step(st);
     if (rc == SQLITE_ROW) {
-        m.read_row(st, m.record);
+        read_row(st, record);
+        became_current(sqlite3_column_int64(st, 0));
         sqlite3_reset(st);
-        m.became_current(position);
         return succeed();
     }
     if (rc == SQLITE_DONE)
         set_error(ERR_RECORD_NOT_FOUND);
     else
-        driver_failure(m.db, rc);
+        driver_failure(db, rc);
     sqlite3_reset(st);
     return failed();
 }

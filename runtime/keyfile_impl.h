@@ -300,6 +300,10 @@ struct KeyFile::Impl {
     // After a record was read into the buffer (or added): it is current and its large fields are its own.
     void became_current(std::int64_t pos);
 
+    // Steps a statement bound to answer at most one row of select_cols: the row into the buffer as the current
+    // record, or error 35 when there is none; the statement is reset after.
+    Status read_one(sqlite3_stmt* st);
+
     // ---- sequential reading
 
     sqlite3_stmt* key_statement(int key, int dir, int tier);
