@@ -337,6 +337,10 @@ struct KeyFile::Impl {
     template <class Body> bool transaction(Body body);
 
     int write_blob(std::size_t i, std::int64_t pos, const std::string& data);
+
+    // After a statement of a transaction's body that changes the current record's row: true when it did; a row
+    // gone meanwhile (deleted by another instance) sets the body's `code` to 35 instead.
+    bool row_changed(long& code) const;
 };
 
 } // namespace rt

@@ -47,6 +47,12 @@ template <class Body> bool KeyFile::Impl::transaction(Body body) {
     return false;
 }
 
+bool KeyFile::Impl::row_changed(long& code) const {
+    if (sqlite3_changes(db) != 0) return true;
+    code = ERR_RECORD_NOT_FOUND;
+    return false;
+}
+
 int KeyFile::Impl::write_blob(std::size_t i, std::int64_t pos, const std::string& data) {
     if (data.empty()) {
         sqlite3_bind_int64(blob_erase[i].get(), 1, pos);
@@ -106,11 +112,7 @@ Status KeyFile::put() {
         const int at = m.bind_record(m.update.get());
         sqlite3_bind_int64(m.update.get(), at, m.current);
         int rc = run(m.update.get());
-        if (rc != SQLITE_OK) return rc;
-        if (sqlite3_changes(m.db) == 0) {
-            code = ERR_RECORD_NOT_FOUND;
-            return SQLITE_OK;
-        }
+        if (rc != SQLITE_OK || !m.row_changed(code)) return rc;
         for (std::size_t i = 0; i < m.blobs.size() && rc == SQLITE_OK; ++i)
             if (m.blobs[i].dirty) rc = m.write_blob(i, m.current, m.blobs[i].data);
         return rc;
@@ -130,11 +132,7 @@ Status KeyFile::del() {
     const bool done = m.transaction([&](long& code) {
         sqlite3_bind_int64(m.erase.get(), 1, m.current);
         int rc = run(m.erase.get());
-        if (rc != SQLITE_OK) return rc;
-        if (sqlite3_changes(m.db) == 0) {
-            code = ERR_RECORD_NOT_FOUND;
-            return SQLITE_OK;
-        }
+        if (rc != SQLITE_OK || !m.row_changed(code)) return rc;
         for (std::size_t i = 0; i < m.blobs.size() && rc == SQLITE_OK; ++i) {
             sqlite3_bind_int64(m.blob_erase[i].get(), 1, m.current);
             rc = run(m.blob_erase[i].get());
