@@ -556,6 +556,9 @@ void Window::set_text(Id control, std::string_view cp949) {
     c.desc.text = std::string(cp949); // cp949 may be the old text itself: converted first
     if (c.hwnd && c.desc.kind != Kind::image && c.desc.kind != Kind::list && c.desc.kind != Kind::tree) {
         SetWindowTextW(c.hwnd, w.c_str());
+        // A button shows its icon alone only while it has no text: a text given later shows beside the icon.
+        const bool icon_only = (GetWindowLongPtrW(c.hwnd, GWL_STYLE) & BS_ICON) != 0;
+        if (c.icon && icon_only != c.desc.text.empty()) set_icon(control, c.desc.icon);
     } else if (c.desc.kind == Kind::tab) {
         if (HWND sheet = handle(c.desc.parent)) {
             TCITEMW item{};

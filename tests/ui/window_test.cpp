@@ -182,6 +182,11 @@ TEST(UiWindow, PositionsIconsAndFonts) {
     w.set_icon(Ctl::HELP, rt::narrow(ico));
     EXPECT_NE(SendMessageW(w.handle(Ctl::HELP), BM_GETIMAGE, IMAGE_ICON, 0), 0);
     EXPECT_EQ(text_of(w.handle(Ctl::HELP)), L"도움말") << "the icon goes beside the text";
+    const auto icon_only = [&](Ctl c) { return (GetWindowLongPtrW(w.handle(c), GWL_STYLE) & BS_ICON) != 0; };
+    w.set_text(Ctl::HELP, "");
+    EXPECT_TRUE(icon_only(Ctl::HELP)) << "without a text the icon shows alone";
+    w.set_text(Ctl::HELP, K(u"도움말"));
+    EXPECT_FALSE(icon_only(Ctl::HELP)) << "a text given later shows beside the icon";
     w.set_icon(Ctl::CLOSE, "no-such-icon.ico");
     EXPECT_EQ(SendMessageW(w.handle(Ctl::CLOSE), BM_GETIMAGE, IMAGE_ICON, 0), 0);
 
