@@ -21,6 +21,14 @@ char up(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+// The one-letter modifiers that switch a property of the column on, in the order the writer puts them.
+struct Flag {
+    char letter;
+    bool ListColumn::*property;
+};
+constexpr Flag flags[] = {{'|', &ListColumn::right_line}, {'_', &ListColumn::under_line}, {'M', &ListColumn::resizable},
+                          {'*', &ListColumn::colours},    {'I', &ListColumn::icon},       {'T', &ListColumn::tree}};
+
 // Reads the text up to the closing `end` from s[i] on, walking CP949 characters so that a trail byte is never
 // taken for the delimiter. Leaves i after the delimiter; false when it is missing.
 bool read_until(std::string_view s, std::size_t& i, char end, std::string& out) {
@@ -149,31 +157,13 @@ std::vector<ListColumn> parse_list_format(std::string_view s) {
         // Modifiers until the next column's width (or the end).
         while (i < s.size() && !is_digit(s[i]) && !bad) {
             const char m = up(s[i]);
+            const auto flag = std::find_if(std::begin(flags), std::end(flags), [m](Flag f) { return f.letter == m; });
+            if (flag != std::end(flags)) {
+                c.*(flag->property) = true;
+                ++i;
+                continue;
+            }
             switch (m) {
-            case '|':
-                c.right_line = true;
-                ++i;
-                break;
-            case '_':
-                c.under_line = true;
-                ++i;
-                break;
-            case 'M':
-                c.resizable = true;
-                ++i;
-                break;
-            case 'I':
-                c.icon = true;
-                ++i;
-                break;
-            case 'T':
-                c.tree = true;
-                ++i;
-                break;
-            case '*':
-                c.colours = true;
-                ++i;
-                break;
             case 'E': {
                 ++i;
                 if (i >= s.size() || s[i] != '(') {
@@ -258,12 +248,8 @@ std::string list_format(const std::vector<ListColumn>& columns) {
         out += std::to_string(c.width);
         out += c.align == 'C' || c.align == 'R' ? c.align : 'L';
         if (c.indent) out += "(" + std::to_string(c.indent) + ")";
-        if (c.right_line) out += '|';
-        if (c.under_line) out += '_';
-        if (c.resizable) out += 'M';
-        if (c.colours) out += '*';
-        if (c.icon) out += 'I';
-        if (c.tree) out += 'T';
+        for (const Flag f : flags)
+            if (c.*(f.property)) out += f.letter;
         if (c.default_colour[0] || c.default_colour[1] || c.default_colour[2] || c.default_colour[3]) {
             out += "E(";
             for (int k = 0; k < 4; ++k) {
@@ -290,7 +276,6 @@ const Field* field_at(const Field* fields, std::size_t count, int field) {
     if (!fields || field < 1 || static_cast<std::size_t>(field) > count) return nullptr;
     return &fields[field - 1];
 }
-
 
 } // namespace
 
