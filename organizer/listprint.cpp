@@ -52,6 +52,15 @@ rt::ReportLayout LISTPRINT_PROC::layout() {
         return l.controls.back();
     };
     auto id = [](Rpt r) { return static_cast<int>(r); };
+    // Ten hidden text fields, one for each column the list may have, bound to a line of the print buffer.
+    auto columns = [&](Rpt first, int y, std::array<rt::Fixed<30>, 10>& line) {
+        for (int n = 0; n < 10; ++n) {
+            rt::ReportControl& c = add(plus(first, n), K::text, 542, y);
+            c.picture = "s20";
+            c.hidden = true;
+            c.value = rt::bind(line[static_cast<std::size_t>(n)]);
+        }
+    };
     add(id(Rpt::HEADER), K::header, 0, 452, 8250, 1438);
     rt::ReportControl& title = add(id(Rpt::LOC_TITLE), K::text, 885, 396);
     title.picture = "s20";
@@ -72,28 +81,13 @@ rt::ReportLayout LISTPRINT_PROC::layout() {
     time.value = rt::bind(REPORTTIMESTAMP);
     add(id(Rpt::LINE2), K::line, 396, 729, 7427);
     add(id(Rpt::TITLEBOX), K::box, 396, 1125, 7427, 313);
-    for (int n = 0; n < 10; ++n) {
-        rt::ReportControl& c = add(plus(Rpt::PRT_TITLE_1, n), K::text, 542, 1229);
-        c.picture = "s20";
-        c.hidden = true;
-        c.value = rt::bind(PRT->TITLE[static_cast<std::size_t>(n)]);
-    }
+    columns(Rpt::PRT_TITLE_1, 1229, PRT->TITLE);
     add(id(Rpt::DETAIL), K::detail, 0, 0, 0, 208);
     add(id(Rpt::CINQLINE), K::line, 396, 208, 7427);
-    for (int n = 0; n < 10; ++n) {
-        rt::ReportControl& c = add(plus(Rpt::PRT_VALUE_1, n), K::text, 542, 42);
-        c.picture = "s20";
-        c.hidden = true;
-        c.value = rt::bind(PRT->VALUE[static_cast<std::size_t>(n)]);
-    }
+    columns(Rpt::PRT_VALUE_1, 42, PRT->VALUE);
     add(id(Rpt::DETAIL1), K::totals, 0, 0, 0, 417);
     add(id(Rpt::BOX3), K::box, 396, 10, 7427, 238);
-    for (int n = 0; n < 10; ++n) {
-        rt::ReportControl& c = add(plus(Rpt::PRT_TOTAL_1, n), K::text, 542, 42);
-        c.picture = "s20";
-        c.hidden = true;
-        c.value = rt::bind(PRT->TOTAL[static_cast<std::size_t>(n)]);
-    }
+    columns(Rpt::PRT_TOTAL_1, 42, PRT->TOTAL);
     add(id(Rpt::FOOTER), K::footer, 0, 0, 0, 104);
     return l;
 }
