@@ -2,6 +2,7 @@
 #include "xl/book.h"
 #include "xl/zip.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -229,38 +230,25 @@ void append_xml_text(std::string& out, std::u16string_view text) {
     auto is_hex = [](char16_t c) {
         return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
     };
+    static constexpr std::pair<char16_t, const char*> entities[] = {
+        {u'&', "&amp;"}, {u'<', "&lt;"}, {u'>', "&gt;"}, {u'"', "&quot;"}};
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        switch (c) {
-        case u'&':
+        const auto entity =
+            std::find_if(std::begin(entities), std::end(entities), [c](const auto& e) { return e.first == c; });
+        if (entity != std::end(entities)) {
             flush(i);
-            out += "&amp;";
-            break;
-        case u'<':
-            flush(i);
-            out += "&lt;";
-            break;
-        case u'>':
-            flush(i);
-            out += "&gt;";
-            break;
-        case u'"':
-            flush(i);
-            out += "&quot;";
-            break;
-        case u'_':
+            out += entity->second;
+        } else if (c == u'_') {
             // A literal "_xHHHH_" would be read as an escape: its underscore is escaped itself.
             if (i + 6 < text.size() && text[i + 1] == u'x' && is_hex(text[i + 2]) && is_hex(text[i + 3]) &&
                 is_hex(text[i + 4]) && is_hex(text[i + 5]) && text[i + 6] == u'_') {
                 flush(i);
                 hex4(u'_');
             }
-            break;
-        default:
-            if ((c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF) {
-                flush(i);
-                hex4(c);
-            }
+        } else if ((c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF) {
+            flush(i);
+            hex4(c);
         }
     }
     append_utf8(out, text.substr(plain));
