@@ -3,6 +3,7 @@
 
 #include "runtime/rtfcontrol.h"
 
+#include "runtime/rtfcopy.h"
 #include "runtime/text.h"
 
 #include <commdlg.h>
@@ -114,15 +115,25 @@ long RTFCONTROLCLASS::replace(std::string_view text, std::string_view replacemen
     const WPARAM flags = search_flags(options & ~rtf_find::up) | FR_DOWN;
     CHARRANGE found{};
     if (options & rtf_find::replace_all) {
-        // Every occurrence from the start of the text; each search goes on after the text put in.
-        long from = 0, last = -1;
-        while (search(edit_, what, flags, from, -1, &found) >= 0) {
-            SendMessageW(edit_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&found));
-            SendMessageW(edit_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(with.c_str()));
-            last = found.cpMin;
-            from = found.cpMin + static_cast<long>(with.size());
+        // Every occurrence from the start of the text, as one step of the undo history: the stretch from the first
+        // occurrence to the end of the last is replaced in a hidden copy and put back in one piece, formats kept.
+        CHARRANGE span{-1, -1};
+        for (long from = 0; search(edit_, what, flags, from, -1, &found) >= 0; from = found.cpMax) {
+            if (span.cpMin < 0) span.cpMin = found.cpMin;
+            span.cpMax = found.cpMax;
         }
-        return last;
+        if (span.cpMin < 0) return -1;
+        SendMessageW(edit_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&span));
+        RichTextCopy copy(edit_, selection_rtf(edit_));
+        // Each search goes on after the text put in.
+        for (long from = 0; search(copy.handle(), what, flags, from, -1, &found) >= 0;
+             from = found.cpMin + static_cast<long>(with.size())) {
+            SendMessageW(copy.handle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&found));
+            SendMessageW(copy.handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(with.c_str()));
+        }
+        SendMessageW(edit_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&span));
+        replace_selection_rtf(edit_, copy.rtf());
+        return span.cpMin;
     }
     // One occurrence: only when the text at the position still is a match.
     if (position < 0 ||

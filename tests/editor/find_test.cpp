@@ -175,9 +175,25 @@ TEST(ReplaceDialog, ReplaceWithoutFindReplacesOneMoreEachPressThenTellsNothingIs
     EXPECT_EQ(f.ed.last_replace(), K(u"바"));
 }
 
-TEST(ReplaceDialog, ReplaceAfterReplaceAllReplacesNothingAndTheCloseBoxReportsOnceByFound) {
+bool bold(HWND edit, long from, long to) {
+    CHARRANGE r{from, to};
+    SendMessageW(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    SendMessageW(edit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    return (cf.dwMask & CFM_BOLD) && (cf.dwEffects & CFE_BOLD);
+}
+
+TEST(ReplaceDialog, ReplaceAllIsOneUndoStepThatKeepsFormatsAndAReplaceAfterItReplacesNothing) {
     Form f;
-    f.set_body(L"foo foofoo");
+    f.set_body(L"foo 가나 foofoo");
+    f.select(4, 6);
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_BOLD;
+    cf.dwEffects = CFE_BOLD;
+    SendMessageW(f.edit(), EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    SendMessageW(f.edit(), EM_EMPTYUNDOBUFFER, 0, 0);
     f.select(0, 0);
     Script s;
     std::wstring after_all, after_replace;
@@ -201,9 +217,18 @@ TEST(ReplaceDialog, ReplaceAfterReplaceAllReplacesNothingAndTheCloseBoxReportsOn
     };
     EXPECT_FALSE(s.run(f, true)) << "found was used up by the replace after replace-all";
     EXPECT_FALSE(result_waiting()) << "the dialog reported more than once";
-    EXPECT_EQ(after_all, L"o oo");
-    EXPECT_EQ(after_replace, L"o oo");
+    EXPECT_EQ(after_all, L"o 가나 oo");
+    EXPECT_EQ(after_replace, L"o 가나 oo");
     EXPECT_EQ(start_replacement, "");
+    EXPECT_TRUE(bold(f.edit(), 2, 4) && !bold(f.edit(), 0, 1) && !bold(f.edit(), 5, 7)) << "formats moved";
+    // One undo takes the whole replace-all back, and one redo does it again.
+    f.click(Ctl::UNDO);
+    EXPECT_EQ(f.body(), L"foo 가나 foofoo");
+    EXPECT_TRUE(bold(f.edit(), 4, 6) && !bold(f.edit(), 0, 3) && !bold(f.edit(), 7, 13));
+    EXPECT_FALSE(f.w.enabled(Ctl::UNDO)) << "the replace-all took more than one undo step";
+    f.click(Ctl::REDO);
+    EXPECT_EQ(f.body(), L"o 가나 oo");
+    f.click(Ctl::UNDO);
 
     // Opened again with nothing selected: the last search and replacement texts; closed after a success.
     f.select(0, 0);
