@@ -246,13 +246,7 @@ void LISTPRINT_PROC::ENDOUT() {
         progress_->close();
         progress_.reset();
     }
-    const rt::PrintResult result = report_ ? report_->close(LOC.TITLE.clip()) : rt::PrintResult::discarded;
-    if (result == rt::PrintResult::no_printer)
-        rt::message(k(u"설치된 프린터가 없어 인쇄하지 못했습니다.|프린터를 설치한 뒤 다시 인쇄하십시오."), k(u"인쇄"),
-                    rt::Icon::exclamation);
-    else if (result == rt::PrintResult::failed)
-        rt::message(k(u"프린터로 보내지 못해 인쇄하지 못했습니다.|프린터의 상태를 확인하십시오."), k(u"인쇄"),
-                    rt::Icon::exclamation);
+    rt::print_failure_message(report_ ? report_->close(LOC.TITLE.clip()) : rt::PrintResult::discarded);
     WMFQUE.free();
     report_.reset();
     PRT.reset();

@@ -54,7 +54,8 @@ public:
     virtual bool file_save(std::string_view /*title*/, std::string& /*path*/, std::string_view /*filter*/) {
         return false;
     }
-    // Answers the print dialog: true with the printer's name set, false for a cancelled dialog.
+    // Answers the print dialog: true with the printer's name set (empty: the default printer, as the dialog opens),
+    // false for a cancelled dialog.
     virtual bool printer(std::string& /*name*/) { return false; }
     // Asked instead of starting another program (its command line, CP949): true as if it started. Nothing runs.
     virtual bool start_program(std::string_view /*command_line*/) { return true; }

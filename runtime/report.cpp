@@ -3,6 +3,8 @@
 
 #include "runtime/report.h"
 
+#include "runtime/prompt.h"
+
 #include <winspool.h>
 
 #include <algorithm>
@@ -306,6 +308,15 @@ void Report::remove_files() {
     files_.clear();
     if (!folder_.empty() && !RemoveDirectoryW(wide(folder_).c_str())) report_failure("RemoveDirectoryW", folder_);
     folder_.clear();
+}
+
+void print_failure_message(PrintResult result) {
+    if (result == PrintResult::no_printer)
+        message(to_cp949(u"설치된 프린터가 없어 인쇄하지 못했습니다.|프린터를 설치한 뒤 다시 인쇄하십시오."),
+                to_cp949(u"인쇄"), Icon::exclamation);
+    else if (result == PrintResult::failed)
+        message(to_cp949(u"프린터로 보내지 못해 인쇄하지 못했습니다.|프린터의 상태를 확인하십시오."), to_cp949(u"인쇄"),
+                Icon::exclamation);
 }
 
 PrintResult Report::print_pages(std::string_view title) {

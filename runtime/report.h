@@ -82,6 +82,10 @@ enum class PrintResult {
     failed,     // the printer refused the job or a page
 };
 
+// Tells the user, under the caption "인쇄", why nothing was printed: no printer is installed, or the printer refused
+// the job. Nothing for the other results.
+void print_failure_message(PrintResult result);
+
 class Report {
 public:
     explicit Report(ReportLayout layout);

@@ -1,4 +1,4 @@
-// The rich-text editor's body: RTF in and out, files, the paste and open limit, printing and the right-click menu.
+// The rich-text editor's body: RTF in and out, files, the paste and open limit and the right-click menu.
 #ifdef _WIN32
 
 #include "runtime/rtfcontrol.h"
@@ -6,7 +6,6 @@
 #include "runtime/prompt.h"
 #include "runtime/text.h"
 
-#include <commdlg.h>
 #include <richedit.h>
 
 #include <algorithm>
@@ -195,71 +194,6 @@ void RTFCONTROLCLASS::context_menu() {
     }
     CHECKUNDOREDO();
     CHECKPASTEBUTTON();
-}
-
-void RTFCONTROLCLASS::PRINTDOCUMENT() {
-    if (!edit_) return;
-    std::string printer;
-    HDC dc = nullptr;
-    if (Driver* d = installed_driver()) {
-        if (!d->printer(printer)) return;
-        dc = CreateDCW(nullptr, wide(printer).c_str(), nullptr, nullptr);
-    } else {
-        PRINTDLGW pd{};
-        pd.lStructSize = sizeof pd;
-        pd.hwndOwner = window();
-        pd.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE;
-        // The common dialogs library is loaded on first use, as for the file dialogs.
-        using PrintFn = BOOL(WINAPI*)(LPPRINTDLGW);
-        static HMODULE dlg = LoadLibraryW(L"comdlg32.dll");
-        auto print =
-            dlg ? reinterpret_cast<PrintFn>(reinterpret_cast<void*>(GetProcAddress(dlg, "PrintDlgW"))) : nullptr;
-        if (!print || !print(&pd)) return;
-        dc = pd.hDC;
-        if (pd.hDevMode) GlobalFree(pd.hDevMode);
-        if (pd.hDevNames) GlobalFree(pd.hDevNames);
-    }
-    if (!dc) {
-        report_failure("CreateDCW", printer);
-        return;
-    }
-    PRINTRTF(dc, file_name_.empty() ? std::string("RTF") : file_name_);
-    DeleteDC(dc);
-}
-
-bool RTFCONTROLCLASS::PRINTRTF(HDC printer, std::string_view document_name) {
-    if (!edit_ || !printer) return false;
-    const std::wstring name = wide(document_name);
-    DOCINFOW di{};
-    di.cbSize = sizeof di;
-    di.lpszDocName = name.c_str();
-    if (StartDocW(printer, &di) <= 0) {
-        report_failure("StartDocW", document_name);
-        return false;
-    }
-    // The page in twips, less half an inch of margin on every side.
-    const int dpi_x = GetDeviceCaps(printer, LOGPIXELSX), dpi_y = GetDeviceCaps(printer, LOGPIXELSY);
-    FORMATRANGE fr{};
-    fr.hdc = fr.hdcTarget = printer;
-    fr.rcPage = {0, 0, MulDiv(GetDeviceCaps(printer, PHYSICALWIDTH), 1440, dpi_x),
-                 MulDiv(GetDeviceCaps(printer, PHYSICALHEIGHT), 1440, dpi_y)};
-    fr.rc = {720, 720, fr.rcPage.right - 720, fr.rcPage.bottom - 720};
-    const LONG length = static_cast<LONG>(SendMessageW(edit_, WM_GETTEXTLENGTH, 0, 0));
-    fr.chrg = {0, -1};
-    bool ok = true;
-    do {
-        if (StartPage(printer) <= 0) {
-            ok = false;
-            break;
-        }
-        const LONG next = static_cast<LONG>(SendMessageW(edit_, EM_FORMATRANGE, TRUE, reinterpret_cast<LPARAM>(&fr)));
-        EndPage(printer);
-        if (next <= fr.chrg.cpMin) break;
-        fr.chrg.cpMin = next;
-    } while (fr.chrg.cpMin < length);
-    SendMessageW(edit_, EM_FORMATRANGE, FALSE, 0);
-    EndDoc(printer);
-    return ok;
 }
 
 } // namespace rt
