@@ -78,11 +78,26 @@ void border_side(std::string& out, const char* side, int style) {
     out += '>';
 }
 
+// A part's head and the start of its root element in the spreadsheet namespace (and the relationships' one),
+// open for more attributes.
+std::string root(const char* element, bool relationships) {
+    std::string x = XML_HEAD;
+    x += '<';
+    x += element;
+    x += " xmlns=\"";
+    x += MAIN_NS;
+    x += '"';
+    if (relationships) {
+        x += " xmlns:r=\"";
+        x += REL_NS;
+        x += '"';
+    }
+    return x;
+}
+
 std::string styles(const Book& book) {
-    std::string s = XML_HEAD;
-    s += "<styleSheet xmlns=\"";
-    s += MAIN_NS;
-    s += "\"><fonts count=\"1\"><font><sz val=\"";
+    std::string s = root("styleSheet", false);
+    s += "><fonts count=\"1\"><font><sz val=\"";
     append_int(s, book.font_size());
     s += "\"/><name val=\"";
     append_xml_text(s, from_cp949(book.font_name()));
@@ -143,12 +158,8 @@ void row_open(std::string& out, int row, const RowInfo* info, bool empty) {
 }
 
 bool write_sheet(Sheet& sheet, bool first, Zip& zip) {
-    std::string x = XML_HEAD;
-    x += "<worksheet xmlns=\"";
-    x += MAIN_NS;
-    x += "\" xmlns:r=\"";
-    x += REL_NS;
-    x += "\"><dimension ref=\"";
+    std::string x = root("worksheet", true);
+    x += "><dimension ref=\"";
     append_ref(x, sheet.empty() ? 0 : sheet.first_row(), sheet.empty() ? 0 : sheet.first_col());
     if (!sheet.empty() && (sheet.last_row() != sheet.first_row() || sheet.last_col() != sheet.first_col())) {
         x += ':';
@@ -299,12 +310,8 @@ bool xml_save(Book& book, Output& out) {
                                  "\"><Relationship Id=\"rId1\" Type=\"" + REL_NS +
                                  "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
 
-    std::string wb = XML_HEAD;
-    wb += "<workbook xmlns=\"";
-    wb += MAIN_NS;
-    wb += "\" xmlns:r=\"";
-    wb += REL_NS;
-    wb += "\"><bookViews><workbookView/></bookViews><sheets>";
+    std::string wb = root("workbook", true);
+    wb += "><bookViews><workbookView/></bookViews><sheets>";
     std::string rels = std::string(XML_HEAD) + "<Relationships xmlns=\"" + PKG_REL_NS + "\">";
     for (std::size_t i = 1; i <= sheets.size(); ++i) {
         const std::string n = std::to_string(i);
@@ -329,10 +336,8 @@ bool xml_save(Book& book, Output& out) {
     for (const auto& s : sheets)
         text_cells += s->text_cells();
     zip.begin("xl/sharedStrings.xml");
-    std::string head = XML_HEAD;
-    head += "<sst xmlns=\"";
-    head += MAIN_NS;
-    head += "\" count=\"";
+    std::string head = root("sst", false);
+    head += " count=\"";
     append_int(head, static_cast<long long>(text_cells));
     head += "\" uniqueCount=\"";
     append_int(head, strings.unique());
