@@ -100,36 +100,142 @@ void typeAltCode(unsigned code) {
 void typeDirect(BYTE b) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     int r;
-    do r = std::rand() % 25;
+    do
+        r = std::rand() % 25;
     while (r < 10);
     keyPress(b, static_cast<DWORD>(r));
 }
 
-// Each character as one Alt code; a lead byte 0xAC..0xD7 takes the next byte with it. With direct keys, single
-// bytes are pressed as keys instead. afterEach pauses after each character.
-void TypeAltCodes(const char* text, bool directKeys, int afterEach = 0) {
+// Calls type(code, pair) for each character of the text: a lead byte 0xAC..0xD7 and the byte after it (the
+// terminator when the lead byte is last) are one character b * 256 + t; any other byte is one on its own.
+template <class Type> void forEachCharacter(const char* text, Type type) {
     if (!text) return;
     std::size_t length = std::strlen(text);
     for (std::size_t i = 0; i < length; ++i) {
         unsigned b = static_cast<unsigned char>(text[i]);
         if (b >= 0xAC && b <= 0xD7) {
-            unsigned t = static_cast<unsigned char>(text[i + 1]); // the terminator when b is last
+            unsigned t = static_cast<unsigned char>(text[i + 1]);
             if (i + 1 < length) ++i;
-            typeAltCode(b * 256 + t);
-        } else if (directKeys) {
-            typeDirect(static_cast<BYTE>(b));
-            continue;
+            type(b * 256 + t, true);
         } else {
-            typeAltCode(b);
+            type(b, false);
         }
-        if (afterEach) pause(afterEach);
     }
+}
+
+// Each character as one Alt code. With direct keys, single bytes are pressed as keys instead.
+void TypeAltCodes(const char* text, bool directKeys) {
+    forEachCharacter(text, [directKeys](unsigned code, bool pair) {
+        if (pair || !directKeys)
+            typeAltCode(code);
+        else
+            typeDirect(static_cast<BYTE>(code));
+    });
+}
+
+// Each character as one Alt code, with a short pause after each.
+void TypeAltCodesKeybd(const char* text) {
+    forEachCharacter(text, [](unsigned code, bool) {
+        typeAltCode(code);
+        pause(5);
+    });
+}
+
+// Single bytes pressed as keys, in the browser window brought to the front.
+void TypeTextDirect(HWND window, const char* text) {
+    brovana::ForegroundSwitch(window);
+    pause(30);
+    TypeAltCodes(text, true);
+}
+
+void MoveCursorTo(HWND window, int x, int y) {
+    POINT p = toScreen(window, x, y);
+    SetCursorPos(p.x, p.y);
+}
+
+void SendMouseMove(HWND window, int x, int y) {
+    mouseAt(window, x, y, 0);
+}
+
+// A click of the left button where the pointer was put, as a user's click.
+void ClickByCursor(HWND window, int x, int y) {
+    MoveCursorTo(window, x, y);
+    pause(10);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
 }
 
 void SendMouseClick(HWND window, int x, int y) {
     brovana::ForegroundSwitch(window);
     pause(30);
     mouseAt(window, x, y, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
+}
+
+// Holds the left button for the given time (a negative time holds for none), then releases it where it went
+// down.
+void ClickAndHold(HWND window, int x, int y, short milliseconds) {
+    brovana::ForegroundSwitch(window);
+    pause(30);
+    mouseAt(window, x, y, MOUSEEVENTF_LEFTDOWN);
+    pause(milliseconds);
+    mouseEvent(MOUSEEVENTF_LEFTUP);
+}
+
+// Presses the middle button at the first point, moves to the second, holds there and releases.
+void MiddleDragHold(HWND window, int x1, int y1, int x2, int y2, short milliseconds) {
+    brovana::ForegroundSwitch(window);
+    pause(30);
+    mouseAt(window, x1, y1, MOUSEEVENTF_MIDDLEDOWN);
+    SendMouseMove(window, x2, y2);
+    pause(milliseconds);
+    mouseEvent(MOUSEEVENTF_MIDDLEUP);
+}
+
+void SendMouseDrag(HWND window, int x1, int y1, int x2, int y2) {
+    brovana::ForegroundSwitch(window);
+    pause(30);
+    mouseAt(window, x1, y1, MOUSEEVENTF_LEFTDOWN);
+    mouseAt(window, x2, y2, MOUSEEVENTF_LEFTUP);
+}
+
+void ClickAtPoint(HWND window, int x, int y) {
+    brovana::ForegroundSwitch(window);
+    pause(30);
+    mouseAt(window, x, y, MOUSEEVENTF_LEFTDOWN);
+    mouseEvent(MOUSEEVENTF_LEFTUP);
+}
+
+void BringToForeground(HWND window) {
+    BringWindowToTop(window);
+    SetActiveWindow(window);
+    ShowWindow(window, SW_SHOWNORMAL);
+    brovana::ForegroundSwitch(window);
+    pause(50);
+}
+
+// The pointer on the screen, and in the browser window's client coordinates (zeros without the window).
+BYTE GetMousePosition(int* clientX, int* clientY, int* screenX, int* screenY) {
+    POINT p{};
+    GetCursorPos(&p);
+    if (screenX) *screenX = p.x;
+    if (screenY) *screenY = p.y;
+    HWND window = browserWindow();
+    if (window) ScreenToClient(window, &p);
+    if (clientX) *clientX = window ? p.x : 0;
+    if (clientY) *clientY = window ? p.y : 0;
+    return 1;
+}
+
+// The shape of the pointer shown: 1 arrow, 2 I-beam, 3 hand, 4 hourglass, 5 arrow with hourglass, 0 any other.
+BYTE GetCursorKind() {
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetCursorInfo(&info)) return 0;
+    const HCURSOR kinds[] = {theApp.arrowCursor, theApp.ibeamCursor, theApp.handCursor, theApp.waitCursor,
+                             theApp.appStartingCursor};
+    for (BYTE i = 0; i < 5; ++i)
+        if (info.hCursor == kinds[i]) return i + 1;
+    return 0;
 }
 
 enum class Typer { AltCodes, AltCodesKeybd, Direct };
@@ -148,14 +254,22 @@ BYTE ClickAndType(int x, int y, const char* text, Typer typer) {
         TypeAltCodes(text, false);
         break;
     case Typer::AltCodesKeybd:
-        TypeAltCodes(text, false, 5);
+        TypeAltCodesKeybd(text);
         break;
     case Typer::Direct:
-        brovana::ForegroundSwitch(window);
-        pause(30);
-        TypeAltCodes(text, true);
+        TypeTextDirect(window, text);
         break;
     }
+    return TRUE;
+}
+
+// Enter, Tab, Esc, Backspace or End by the codes 1 to 5, pressed in the browser window brought to the front;
+// FALSE for any other code.
+BYTE PressSpecialKey(HWND window, BYTE code) {
+    brovana::ForegroundSwitch(window);
+    static const WORD keys[] = {VK_RETURN, VK_TAB, VK_ESCAPE, VK_BACK, VK_END};
+    if (code < 1 || code > 5) return FALSE;
+    keyPress(keys[code - 1], 0);
     return TRUE;
 }
 
@@ -197,15 +311,32 @@ BYTE ScrollDocument(HWND window, int mode, int amount) {
     body2->get_scrollHeight(&pageHeight);
     long position;
     switch (mode) {
-    case 1: position = -pageHeight; break;
-    case 2: position = pageHeight; break;
-    case 3: position = height / 5; break;
-    case 4: position = height / -5; break;
-    case 5: position = height; break;
-    case 6: position = -height; break;
-    case 7: position = amount; break;
-    case 8: position = -amount; break;
-    default: return TRUE; // the page stays where it is
+    case 1:
+        position = -pageHeight;
+        break;
+    case 2:
+        position = pageHeight;
+        break;
+    case 3:
+        position = height / 5;
+        break;
+    case 4:
+        position = height / -5;
+        break;
+    case 5:
+        position = height;
+        break;
+    case 6:
+        position = -height;
+        break;
+    case 7:
+        position = amount;
+        break;
+    case 8:
+        position = -amount;
+        break;
+    default:
+        return TRUE; // the page stays where it is
     }
     body2->put_scrollTop(position);
     root2->put_scrollTop(position);
@@ -217,25 +348,11 @@ BYTE ScrollDocument(HWND window, int mode, int amount) {
 extern "C" {
 
 BYTE __stdcall GetIEMousePos(int* clientX, int* clientY, int* screenX, int* screenY) {
-    POINT p{};
-    GetCursorPos(&p);
-    if (screenX) *screenX = p.x;
-    if (screenY) *screenY = p.y;
-    HWND window = browserWindow();
-    if (window) ScreenToClient(window, &p);
-    if (clientX) *clientX = window ? p.x : 0;
-    if (clientY) *clientY = window ? p.y : 0;
-    return 1;
+    return GetMousePosition(clientX, clientY, screenX, screenY);
 }
 
 void __stdcall IEMouseClick(int x, int y) {
-    HWND window = browserWindow();
-    if (!window) return;
-    POINT p = toScreen(window, x, y);
-    SetCursorPos(p.x, p.y);
-    pause(10);
-    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    if (HWND window = browserWindow()) ClickByCursor(window, x, y);
 }
 
 BYTE __stdcall IEInputString(const char* text) {
@@ -250,13 +367,7 @@ BYTE __stdcall IEInputString2(const char* text) {
 
 BYTE __stdcall IEInputChar(std::uint32_t code) {
     HWND window = browserWindow();
-    if (!window) return FALSE;
-    brovana::ForegroundSwitch(window);
-    static const WORD keys[] = {VK_RETURN, VK_TAB, VK_ESCAPE, VK_BACK, VK_END};
-    BYTE c = static_cast<BYTE>(code);
-    if (c < 1 || c > 5) return FALSE;
-    keyPress(keys[c - 1], 0);
-    return TRUE;
+    return window ? PressSpecialKey(window, static_cast<BYTE>(code)) : FALSE;
 }
 
 BYTE __stdcall IEMouseInputString(int x, int y, const char* text) {
@@ -272,60 +383,32 @@ BYTE __stdcall IEMouseInputNumber(int x, int y, const char* text) {
 }
 
 void __stdcall IEMouseMove(int x, int y) {
-    HWND window = browserWindow();
-    if (!window) return;
-    POINT p = toScreen(window, x, y);
-    SetCursorPos(p.x, p.y);
+    if (HWND window = browserWindow()) MoveCursorTo(window, x, y);
 }
 
 void __stdcall IEMouseMove2(int x, int y) {
-    if (HWND window = browserWindow()) mouseAt(window, x, y, 0);
+    if (HWND window = browserWindow()) SendMouseMove(window, x, y);
 }
 
 void __stdcall IEMouseClick2(int x, int y) {
     if (HWND window = browserWindow()) SendMouseClick(window, x, y);
 }
 
-// Holds the left button for the given time (a negative time holds for none), then releases it where it went
-// down.
 void __stdcall IEClickInterval(int x, int y, std::uint32_t milliseconds) {
-    HWND window = browserWindow();
-    if (!window) return;
-    brovana::ForegroundSwitch(window);
-    pause(30);
-    mouseAt(window, x, y, MOUSEEVENTF_LEFTDOWN);
-    pause(static_cast<short>(milliseconds));
-    mouseEvent(MOUSEEVENTF_LEFTUP);
+    if (HWND window = browserWindow()) ClickAndHold(window, x, y, static_cast<short>(milliseconds));
 }
 
 void __stdcall IEClickMiddleBtn(int x1, int y1, int x2, int y2, std::uint32_t milliseconds) {
-    HWND window = browserWindow();
-    if (!window) return;
-    brovana::ForegroundSwitch(window);
-    pause(30);
-    mouseAt(window, x1, y1, MOUSEEVENTF_MIDDLEDOWN);
-    mouseAt(window, x2, y2, 0);
-    pause(static_cast<short>(milliseconds));
-    mouseEvent(MOUSEEVENTF_MIDDLEUP);
+    if (HWND window = browserWindow()) MiddleDragHold(window, x1, y1, x2, y2, static_cast<short>(milliseconds));
 }
 
 void __stdcall IEMouseDrag(int x1, int y1, int x2, int y2) {
-    HWND window = browserWindow();
-    if (!window) return;
-    brovana::ForegroundSwitch(window);
-    pause(30);
-    mouseAt(window, x1, y1, MOUSEEVENTF_LEFTDOWN);
-    mouseAt(window, x2, y2, MOUSEEVENTF_LEFTUP);
+    if (HWND window = browserWindow()) SendMouseDrag(window, x1, y1, x2, y2);
 }
 
 // The first argument is accepted and not used.
 void __stdcall IEPageScroll(int, int x, int y) {
-    HWND window = browserWindow();
-    if (!window) return;
-    brovana::ForegroundSwitch(window);
-    pause(30);
-    mouseAt(window, x, y, MOUSEEVENTF_LEFTDOWN);
-    mouseEvent(MOUSEEVENTF_LEFTUP);
+    if (HWND window = browserWindow()) ClickAtPoint(window, x, y);
 }
 
 BYTE __stdcall IEScrollPage(std::uint32_t mode, int amount) {
@@ -339,24 +422,11 @@ BYTE __stdcall IEScrollPage(std::uint32_t mode, int amount) {
 }
 
 void __stdcall IESetForegroundWin() {
-    HWND window = browserWindow();
-    if (!window) return;
-    BringWindowToTop(window);
-    SetActiveWindow(window);
-    ShowWindow(window, SW_SHOWNORMAL);
-    brovana::ForegroundSwitch(window);
-    pause(50);
+    if (HWND window = browserWindow()) BringToForeground(window);
 }
 
 BYTE __stdcall IEGetCursorType() {
-    CURSORINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetCursorInfo(&info)) return 0;
-    const HCURSOR kinds[] = {theApp.arrowCursor, theApp.ibeamCursor, theApp.handCursor, theApp.waitCursor,
-                             theApp.appStartingCursor};
-    for (BYTE i = 0; i < 5; ++i)
-        if (info.hCursor == kinds[i]) return i + 1;
-    return 0;
+    return GetCursorKind();
 }
 
 int __stdcall ShowMouseCursor(std::uint32_t show) {

@@ -10,9 +10,9 @@
 // Declared outside an unnamed namespace: the compiler would otherwise take this file for the only place that can
 // implement it, find no implementation and drop the call.
 struct IMailComponent : IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE Send(BSTR text1, LONG number2, LONG number3, BSTR text4, BSTR text5,
-                                           BSTR text6, BSTR text7, BSTR text8, BSTR text9, BSTR text10,
-                                           LONG number11, LONG number12, BYTE* answer) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Send(BSTR text1, LONG number2, LONG number3, BSTR text4, BSTR text5, BSTR text6,
+                                           BSTR text7, BSTR text8, BSTR text9, BSTR text10, LONG number11,
+                                           LONG number12, BYTE* answer) = 0;
 };
 
 namespace {
@@ -45,31 +45,38 @@ struct ComThread {
     }
 };
 
+// Hands the values to the component: 0 when it cannot be created, 1 when it accepted the message (answered 1), 2
+// otherwise, a failed call included. The component is released after the call.
+BYTE CallMailComponent(const char* text1, int number2, int number3, const char* text4, const char* text5,
+                       const char* text6, const char* text7, const char* text8, const char* text9, const char* text10,
+                       int number11, int number12) {
+    ComThread com;
+    IMailComponent* mail = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_MailComponent, nullptr, CLSCTX_INPROC_SERVER, IID_IMailComponent,
+                                reinterpret_cast<void**>(&mail))) ||
+        !mail)
+        return 0;
+    BYTE answer = 0;
+    HRESULT hr = E_FAIL;
+    try {
+        Bstr t1(text1), t4(text4), t5(text5), t6(text6), t7(text7), t8(text8), t9(text9), t10(text10);
+        hr = mail->Send(t1, number2, number3, t4, t5, t6, t7, t8, t9, t10, number11, number12, &answer);
+    } catch (...) {
+    }
+    mail->Release();
+    return SUCCEEDED(hr) && answer == 1 ? 1 : 2;
+}
+
 } // namespace
 
 extern "C" {
 
-// 0 when the component cannot be created, 1 when it accepted the message (answered 1), 2 otherwise, a failed
-// call included. The component is released after the call.
 BYTE __stdcall MevMailSend(const char* text1, int number2, int number3, const char* text4, const char* text5,
                            const char* text6, const char* text7, const char* text8, const char* text9,
                            const char* text10, int number11, int number12) {
     try {
-        ComThread com;
-        IMailComponent* mail = nullptr;
-        if (FAILED(CoCreateInstance(CLSID_MailComponent, nullptr, CLSCTX_INPROC_SERVER, IID_IMailComponent,
-                                    reinterpret_cast<void**>(&mail))) ||
-            !mail)
-            return 0;
-        BYTE answer = 0;
-        HRESULT hr = E_FAIL;
-        try {
-            Bstr t1(text1), t4(text4), t5(text5), t6(text6), t7(text7), t8(text8), t9(text9), t10(text10);
-            hr = mail->Send(t1, number2, number3, t4, t5, t6, t7, t8, t9, t10, number11, number12, &answer);
-        } catch (...) {
-        }
-        mail->Release();
-        return SUCCEEDED(hr) && answer == 1 ? 1 : 2;
+        return CallMailComponent(text1, number2, number3, text4, text5, text6, text7, text8, text9, text10, number11,
+                                 number12);
     } catch (...) {
         return 0;
     }

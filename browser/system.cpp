@@ -23,13 +23,9 @@ BYTE VersionCode(DWORD major, DWORD minor) {
     return 9;
 }
 
-} // namespace
-
-extern "C" {
-
 // The version that Windows reports to this process, which for a program without a compatibility declaration may
-// be older than the system's own.
-BYTE __stdcall WinVersion() {
+// be older than the system's own; 255 when it cannot be read.
+BYTE GetWindowsVersionCode() {
     OSVERSIONINFOEXW info{};
     info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXW);
     auto* plain = reinterpret_cast<OSVERSIONINFOW*>(&info);
@@ -43,7 +39,7 @@ BYTE __stdcall WinVersion() {
 // The registry's version text (digits and dots), each unit cut to its low byte. A value of more than 63
 // characters, or one that is not a text, gives its first 63 units or the empty text: the read allows 128 bytes
 // and a value that does not fit is not read at all.
-const char* __stdcall IEVersion() {
+const char* GetBrowserVersion() {
     std::memset(browserVersion, 0, sizeof browserVersion);
     HKEY key = nullptr;
     if (RegOpenKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer", &key) != ERROR_SUCCESS)
@@ -51,13 +47,25 @@ const char* __stdcall IEVersion() {
     wchar_t value[128] = {};
     DWORD bytes = 128;
     DWORD type = 0;
-    if (RegQueryValueExW(key, L"Version", nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes) ==
-            ERROR_SUCCESS &&
+    if (RegQueryValueExW(key, L"Version", nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes) == ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        for (int i = 0; i < 63 && value[i]; ++i) browserVersion[i] = static_cast<char>(value[i] & 0xFF);
+        for (int i = 0; i < 63 && value[i]; ++i)
+            browserVersion[i] = static_cast<char>(value[i] & 0xFF);
     }
     RegCloseKey(key);
     return browserVersion;
+}
+
+} // namespace
+
+extern "C" {
+
+BYTE __stdcall WinVersion() {
+    return GetWindowsVersionCode();
+}
+
+const char* __stdcall IEVersion() {
+    return GetBrowserVersion();
 }
 
 // The shell's own administrator test, which it exports by number only.

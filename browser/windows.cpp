@@ -23,11 +23,14 @@ BOOL CALLBACK FindWindowByTitleProc(HWND window, LPARAM) {
     return FALSE;
 }
 
-// The controls of FindControl by kind: a direct child of parent of the class (and, for buttons, the text).
-HWND FindChildControl(HWND parent, int kind, const std::wstring& name) {
+// The control of the kind under parent, a direct child of the class (and, for buttons, the text); null when
+// parent is not a window or nothing matches. For the edit field of an extended combo box the searches are chained.
+HWND FindChildControl(HWND parent, BYTE kind, const char* name) {
+    if (!IsWindow(parent)) return nullptr;
+    std::wstring wide = brovana::fromAnsi(name);
     switch (kind) {
     case 1:
-        return name.empty() ? nullptr : FindWindowExW(parent, nullptr, L"Button", name.c_str());
+        return wide.empty() ? nullptr : FindWindowExW(parent, nullptr, L"Button", wide.c_str());
     case 2: {
         HWND combo = FindWindowExW(parent, nullptr, L"ComboBoxEx32", nullptr);
         HWND inner = combo ? FindWindowExW(combo, nullptr, L"ComboBox", nullptr) : nullptr;
@@ -36,12 +39,40 @@ HWND FindChildControl(HWND parent, int kind, const std::wstring& name) {
     case 3:
         return FindWindowExW(parent, nullptr, L"Edit", nullptr);
     case 4:
-        return FindWindowExW(parent, nullptr, name.c_str(), nullptr);
+        return FindWindowExW(parent, nullptr, wide.c_str(), nullptr);
     case 5:
         return FindWindowExW(parent, nullptr, L"CtrlNotifySink", nullptr);
     default:
         return nullptr;
     }
+}
+
+// The text goes through a buffer of 1,024 UTF-16 units. A longer text is cut to its first 1,023 units, never in
+// the middle of a double-byte character (one code page 949 character is one unit) and always terminated.
+BYTE SetControlText(HWND control, const char* text) {
+    if (!IsWindow(control)) return FALSE;
+    if (!IsWindowEnabled(control)) ShowWindow(control, SW_SHOW);
+    wchar_t buffer[1024] = {};
+    try {
+        std::wstring wide = brovana::fromAnsi(text);
+        std::size_t keep = wide.size() < 1023 ? wide.size() : 1023;
+        if (keep == 1023 && IS_HIGH_SURROGATE(wide[keep - 1])) --keep;
+        wide.copy(buffer, keep);
+    } catch (...) {
+        return FALSE;
+    }
+    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(buffer));
+    return TRUE;
+}
+
+// Raises, activates and shows the window, then brings it to the foreground from whichever thread holds it.
+BYTE ActivateWindow(HWND window) {
+    if (!IsWindow(window)) return FALSE;
+    SetForegroundWindow(window);
+    SetActiveWindow(window);
+    ShowWindow(window, SW_SHOW);
+    brovana::ForegroundSwitch(window);
+    return TRUE;
 }
 
 // A disabled window is shown first; it stays disabled, and the message goes to it all the same.
@@ -68,29 +99,14 @@ HWND __stdcall FindProgram(const char* part) {
 
 HWND __stdcall FindControl(HWND parent, std::uint32_t kind, const char* name) {
     try {
-        if (!IsWindow(parent)) return nullptr;
-        return FindChildControl(parent, static_cast<BYTE>(kind), brovana::fromAnsi(name));
+        return FindChildControl(parent, static_cast<BYTE>(kind), name);
     } catch (...) {
         return nullptr;
     }
 }
 
-// The text goes through a buffer of 1,024 UTF-16 units. A longer text is cut to its first 1,023 units, never in
-// the middle of a double-byte character (one code page 949 character is one unit) and always terminated.
 BYTE __stdcall CtrlEditString(HWND control, const char* text) {
-    if (!IsWindow(control)) return FALSE;
-    if (!IsWindowEnabled(control)) ShowWindow(control, SW_SHOW);
-    wchar_t buffer[1024] = {};
-    try {
-        std::wstring wide = brovana::fromAnsi(text);
-        std::size_t keep = wide.size() < 1023 ? wide.size() : 1023;
-        if (keep == 1023 && IS_HIGH_SURROGATE(wide[keep - 1])) --keep;
-        wide.copy(buffer, keep);
-    } catch (...) {
-        return FALSE;
-    }
-    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(buffer));
-    return TRUE;
+    return SetControlText(control, text);
 }
 
 LRESULT __stdcall ButtonClick(HWND button) {
@@ -109,12 +125,7 @@ BYTE __stdcall SetTopWindow(HWND window, std::uint32_t on) {
 }
 
 BYTE __stdcall SetActWindow(HWND window) {
-    if (!IsWindow(window)) return FALSE;
-    SetForegroundWindow(window);
-    SetActiveWindow(window);
-    ShowWindow(window, SW_SHOW);
-    brovana::ForegroundSwitch(window);
-    return TRUE;
+    return ActivateWindow(window);
 }
 
 BYTE __stdcall SetHideWindow(HWND window) {

@@ -96,7 +96,11 @@ def exports(objdump, dll):
 
 def returns(objdump, dll, name, args):
     """The ret instructions of the function's code (empty when the symbol is not in the file)."""
-    symbol = "_%s@%d" % (name, args)
+    return symbol_returns(objdump, dll, "_%s@%d" % (name, args), args, 2)
+
+
+def symbol_returns(objdump, dll, symbol, args, depth):
+    """The ret instructions of the symbol's code and of the functions it tail-calls, depth calls deep."""
     text = subprocess.run([objdump, "-d", "--disassemble=" + symbol, dll], check=True, capture_output=True,
                           text=True).stdout
     # Only the function's own block: objdump goes on to the next symbol, which may be another function's.
@@ -109,6 +113,11 @@ def returns(objdump, dll, name, args):
         # A tail call into an import: the compiler makes one only when that function removes the same argument
         # bytes, so the caller's frame is handed on unchanged.
         return ["$0x%x" % args if args else ""]
+    # A tail call into a function of the library (a jump to the start of another symbol) returns from that
+    # function, so its rets are this function's as well.
+    if depth > 0:
+        for target in sorted(set(re.findall(r"\tjmp\s+[0-9a-f]+ <([^>+]+)>", body)) - {symbol}):
+            rets += symbol_returns(objdump, dll, target, args, depth - 1)
     return rets
 
 
