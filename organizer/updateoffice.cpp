@@ -211,7 +211,9 @@ void UPDATEOFFICE::SETUPSCREEN() {
         PRENODE = OFC.NODE;
         if (OFC.NODE != 0) select_category(OFC.NODE);
         RTEXT = OFFICE.blob(OFC_RECORD::NOTE);
-        body_to_screen();
+        // Shown after the layout of the size event posted above: the editor lays its body out again at every
+        // change of its size, which for a large body takes as long as the load.
+        body_pending_ = true;
         w.focus(Ctl::RTEXT);
         break;
     case 3:
@@ -328,6 +330,10 @@ void UPDATEOFFICE::events() {
             break;
         case rt::EventKind::sized:
             on_sized();
+            if (body_pending_) {
+                body_pending_ = false;
+                body_to_screen();
+            }
             break;
         case rt::EventKind::alert_key:
             if (e.is(rt::EventKind::alert_key, Ctl::OFC_SUBJ) && e.key == rt::key::enter) w.focus(Ctl::RTEXT);

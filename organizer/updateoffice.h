@@ -163,6 +163,7 @@ private:
     std::unique_ptr<rt::StatusBar> status_;
     std::unique_ptr<RTFCONTROL1> editor_; // RTFCONTROL1: drives ?RTEXT and the toolbar
     bool body_shown_ = false;             // the editor holds RTEXT
+    bool body_pending_ = false;           // RTEXT goes into the editor at the first size event
 };
 
 } // namespace velquin

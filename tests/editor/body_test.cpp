@@ -125,6 +125,71 @@ TEST(Body, AKoreanBodyOfTheFullSizeRoundTripsAndOpenAndPasteRefuseToGoOverIt) {
     }
 }
 
+DWORD CALLBACK read_in(DWORD_PTR cookie, LPBYTE buf, LONG want, LONG* got) {
+    auto* rest = reinterpret_cast<std::string_view*>(cookie);
+    *got = static_cast<LONG>(std::min(rest->size(), static_cast<size_t>(want)));
+    memcpy(buf, rest->data(), static_cast<size_t>(*got));
+    rest->remove_prefix(static_cast<size_t>(*got));
+    return 0;
+}
+
+DWORD CALLBACK write_out(DWORD_PTR cookie, LPBYTE buf, LONG n, LONG* done) {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buf), static_cast<size_t>(n));
+    *done = n;
+    return 0;
+}
+
+// What the editor's control makes of RTF streamed straight into it: its text and the RTF it writes back.
+struct Plain {
+    std::wstring text;
+    std::string rtf;
+};
+Plain streamed_as_is(HWND edit, const std::string& rtf) {
+    std::string_view rest = rtf;
+    EDITSTREAM in{reinterpret_cast<DWORD_PTR>(&rest), 0, read_in};
+    SendMessageW(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&in));
+    Plain p{uitest::text_of(edit), {}};
+    EDITSTREAM out{reinterpret_cast<DWORD_PTR>(&p.rtf), 0, write_out};
+    SendMessageW(edit, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&out));
+    while (!p.rtf.empty() && p.rtf.back() == '\0')
+        p.rtf.pop_back();
+    return p;
+}
+
+// The editor loads RTF in a form of its own that keeps its formats shared (a switch to a font of its own before
+// each font switch); what it shows and writes back is what the RTF streamed in as it is gives.
+TEST(Body, ABodyLoadsWithTheSameTextAndFormatsAsItsRtfStreamedInAsItIs) {
+    Form f;
+    const std::string head = "{\\rtf1\\ansi\\ansicpg949\\deff0{\\fonttbl{\\f0\\fnil\\fcharset129 Gulim;}"
+                             "{\\f1\\froman\\fcharset0{\\*\\panose 02020603050405020304} Times New Roman;}"
+                             "{\\f2\\fnil\\fcharset129 Dotum;}}"
+                             "{\\colortbl ;\\red255\\green0\\blue0;}"
+                             "{\\stylesheet{\\s1\\f2\\fs28 Heading;}}\\uc1\\pard\\f0\\fs20 ";
+    std::string lines;
+    for (int i = 0; i < 60; ++i)
+        lines += "\\f" + std::to_string(i % 3) + (i % 2 ? "\\fs24 " : "\\fs20 ") + K(u"본문 줄") +
+                 std::to_string(i) + "\\par\n";
+    const std::vector<std::pair<const char*, std::string>> bodies = {
+        {"fonts by line", head + lines + "}"},
+        {"a switch right after Korean bytes", head + K(u"가나") + "\\f1 ab\\f2 " + K(u"다라") + "\\f0\\par}"},
+        {"a font the table lacks", head + "a\\f7 b\\f1 c\\f7 " + K(u"한글") + "\\par}"},
+        {"escapes that look like switches", head + "\\\\f1 \\{\\f2 x\\} \\'5cf1 \\u54620? \\b bold\\b0\\par}"},
+        {"groups and colour", head + "{\\f2\\cf1 " + K(u"빨강") + "}\\f1 after{\\i\\f0 it}\\par}"},
+        {"no font table", "{\\rtf1\\ansi\\ansicpg949 plain\\f0  text\\par}"},
+    };
+    for (const auto& [what, rtf] : bodies) {
+        f.set_body(L"");
+        const Plain want = streamed_as_is(f.edit(), rtf);
+        ASSERT_FALSE(want.text.empty()) << what;
+        f.set_body(L"");
+        f.ed.set_rtf(rtf);
+        EXPECT_EQ(f.body(), want.text) << what;
+        const std::string got = f.ed.rtf();
+        EXPECT_TRUE(got == want.rtf) << what << "\n" << got << "\n" << want.rtf;
+        EXPECT_EQ(got.find("Filler"), std::string::npos) << what;
+    }
+}
+
 TEST(Body, OpensRtfAndKoreanTextFilesAndSavesAsRtf) {
     Form f;
     uitest::TempFolder dir(L"velquin-editor-files");
