@@ -4,15 +4,12 @@
 #include "runtime/rtfcontrol.h"
 
 #include "runtime/prompt.h"
+#include "runtime/rtfcopy.h"
 #include "runtime/text.h"
 
 #include <richedit.h>
 
 #include <algorithm>
-#include <cctype>
-#include <optional>
-#include <utility>
-#include <vector>
 
 namespace rt {
 
@@ -39,100 +36,6 @@ DWORD CALLBACK write_chunk(DWORD_PTR cookie, LPBYTE buf, LONG size, LONG* done) 
 
 bool is_rtf(std::string_view s) {
     return s.substr(0, 5) == "{\\rtf";
-}
-
-// Calls word(at, name, param, depth) for each control word of RTF outside binary data, at the byte where it starts,
-// with the depth of groups it lies in; param is absent when the word has none. False when the RTF holds binary
-// data, which cannot be read as tokens.
-template <class Word> bool scan_words(std::string_view s, Word word) {
-    int depth = 0;
-    for (size_t i = 0; i < s.size();) {
-        const char c = s[i];
-        if (c == '{' || c == '}') {
-            depth += c == '{' ? 1 : -1;
-            ++i;
-            continue;
-        }
-        if (c != '\\') {
-            ++i;
-            continue;
-        }
-        const size_t at = i++;
-        auto letter = [&](size_t k) { return k < s.size() && std::isalpha(static_cast<unsigned char>(s[k])); };
-        if (!letter(i)) {
-            i += i < s.size() && s[i] == '\'' ? 3 : 1; // a control symbol, or a byte as two hex digits
-            continue;
-        }
-        const size_t name = i;
-        while (letter(i))
-            ++i;
-        const std::string_view w = s.substr(name, i - name);
-        std::optional<long> param;
-        const size_t digits = i < s.size() && s[i] == '-' ? i + 1 : i;
-        if (digits < s.size() && std::isdigit(static_cast<unsigned char>(s[digits]))) {
-            long v = 0;
-            for (i = digits; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i)
-                v = std::min(v * 10 + (s[i] - '0'), 1'000'000'000L);
-            param = digits > name + w.size() ? -v : v;
-        }
-        if (w == "bin") return false;
-        word(at, w, param, depth);
-    }
-    return true;
-}
-
-// Wine's reader sets a font switch's face name in a format it does not clear, so the bytes after the name are what
-// was on the stack; formats are told apart whole, so every switch makes a format that matches none before it, and
-// as each switch searches them all, a body's load grows with the square of its font switches (2 MB of lines in
-// alternating fonts: 1.5 s, against 0.6 s without the switches). A switch just before each one to a font whose name
-// fills the face name whole leaves the same bytes every time, and the formats are shared again. No text lies
-// between the two switches, so none is in that font, and the editor does not write it out.
-std::string with_shared_formats(std::string_view rtf) {
-    static constexpr std::string_view filler_face = "VelquinSharedFormatFillerFace00"; // 31 characters and the NUL
-    size_t table_end = std::string_view::npos; // where the filler font goes: after the table's own word
-    bool table_braced = false;
-    long highest = 0;
-    std::vector<long> defined;
-    std::vector<std::pair<size_t, long>> switches; // font switches outside the font table and the style sheet
-    std::string_view inside;                       // "fonttbl" or "stylesheet" while in that group
-    int inside_depth = 0;
-    const bool readable = scan_words(rtf, [&](size_t at, std::string_view w, std::optional<long> n, int depth) {
-        if (!inside.empty() && depth < inside_depth) inside = {};
-        if (w == "fonttbl" || w == "stylesheet") {
-            inside = w;
-            inside_depth = depth;
-            if (w == "fonttbl" && table_end == std::string_view::npos) {
-                table_end = at + 1 + w.size();
-                if (table_end < rtf.size() && rtf[table_end] == ' ') ++table_end;
-                table_braced = table_end < rtf.size() && rtf[table_end] == '{';
-            }
-            return;
-        }
-        if (w != "f" || !n) return;
-        highest = std::max(highest, *n);
-        if (inside == "fonttbl")
-            defined.push_back(*n);
-        else if (inside.empty())
-            switches.emplace_back(at, *n);
-    });
-    if (!readable || !table_braced || defined.empty()) return std::string(rtf);
-    const std::string filler = "\\f" + std::to_string(highest + 1);
-    std::string out;
-    out.reserve(rtf.size() + switches.size() * (filler.size() + 1) + 64);
-    size_t from = 0;
-    auto copy_to = [&](size_t at) {
-        out.append(rtf.substr(from, at - from));
-        from = at;
-    };
-    copy_to(table_end);
-    out += "{" + filler + "\\fnil\\fcharset0 " + std::string(filler_face) + ";}";
-    for (const auto& [at, n] : switches) {
-        if (std::find(defined.begin(), defined.end(), n) == defined.end()) continue;
-        copy_to(at);
-        out += filler;
-    }
-    copy_to(rtf.size());
-    return out;
 }
 
 // Streams bytes into the editor: RTF as it is (with its formats shared), anything else as CP949 text.

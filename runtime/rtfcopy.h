@@ -26,6 +26,9 @@ private:
     HWND edit_ = nullptr;
 };
 
+// RTF as a rich-text control loads it fastest, with the same text and formats: a switch to a font of a
+// full-length name before each font switch keeps Wine's formats shared (see the definition).
+std::string with_shared_formats(std::string_view rtf);
 // The RTF of the control's current selection.
 std::string selection_rtf(HWND edit);
 // Replaces the control's selection with RTF, as one step of its undo history.
