@@ -26,9 +26,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR command, int) {
     if (FAILED(OleInitialize(nullptr))) return 1;
     standin::on_last_release = quit;
     IClassFactory* factory = standin::new_factory(standin::local_class);
+    // One client per process: the system forgets the class object once it is handed out, so a server that was
+    // ended (a test kills one) leaves no registration behind that would fail the next client, and a server on its
+    // way out after its last release is never given a new client.
     DWORD cookie = 0;
     HRESULT hr =
-        CoRegisterClassObject(standin::local_class.clsid, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie);
+        CoRegisterClassObject(standin::local_class.clsid, factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
     if (SUCCEEDED(hr)) {
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
