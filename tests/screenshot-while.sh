@@ -20,18 +20,24 @@ mkdir -p "$(dirname "$out")"
 rm -f "$out"
 (cd "$(dirname "$exe")" && VELQUIN_HOLD_MS=4000 wine "$exe" "$@" >/dev/null 2>&1) &
 pid=$!
+# A loaded machine may take many seconds to start a Wine program.
 shown=0
-for i in $(seq 100); do
+for i in $(seq 600); do
     xwininfo -root -tree 2>/dev/null | grep -qF "\"$title" && { shown=1; break; }
     sleep 0.1
 done
 [ $shown = 1 ] || { echo "no window titled $title showed"; kill $pid 2>/dev/null; exit 1; }
 sleep 0.7
-"$top/tools/screenshot" "$out"
-# The window's client area on the screen (a black or empty area is one colour).
+# The window's client area on the screen (a black or empty area is one colour). On a loaded machine the window may
+# still be drawing: the screen is read again while the window shows and its area is one colour.
 id=$(xwininfo -root -tree 2>/dev/null | grep -F "\"$title" | awk '{print $1}' | head -1)
-area=$(xwininfo -id "$id" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /Width:/ {w=$NF} /Height:/ {h=$NF} END {if (w && h) printf "%dx%d+%d+%d", w, h, x, y}')
+for attempt in $(seq 20); do
+    "$top/tools/screenshot" "$out"
+    area=$(xwininfo -id "$id" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+        /Width:/ {w=$NF} /Height:/ {h=$NF} END {if (w && h) printf "%dx%d+%d+%d", w, h, x, y}')
+    [ -s "$out" ] && [ -n "$area" ] || break
+    [ "$(/usr/bin/convert "$out" -crop "$area" +repage -format '%k' info:)" -gt 1 ] && break
+done
 if [ $end = 1 ]; then
     kill $pid 2>/dev/null
     wait $pid 2>/dev/null
