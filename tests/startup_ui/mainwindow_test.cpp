@@ -237,6 +237,9 @@ TEST(SecondCopy, EndsAfterItsMessage) {
         return CreateProcessW(wexe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.path().c_str(), &si,
                               &pi) != 0;
     };
+    // A loaded machine may take many seconds to start a Wine program: the waits end as soon as what they wait for
+    // happens, and fail only after a minute.
+    const DWORD patience = 60000;
     auto wait_for = [](auto found, DWORD ms) {
         for (DWORD t = GetTickCount(); GetTickCount() - t < ms; Sleep(50))
             if (found()) return true;
@@ -247,7 +250,7 @@ TEST(SecondCopy, EndsAfterItsMessage) {
     ASSERT_TRUE(start(first));
     HWND main = nullptr;
     const std::wstring title = L"Velquin - " + rt::wide(current_folder_short()) + L"\\myOFFICE.VL1";
-    ASSERT_TRUE(wait_for([&] { return (main = FindWindowW(nullptr, title.c_str())) != nullptr; }, 20000))
+    ASSERT_TRUE(wait_for([&] { return (main = FindWindowW(nullptr, title.c_str())) != nullptr; }, patience))
         << "the first copy shows its main window";
     // The set-up routine adds the notice right after the title shows: wait until it is in the library.
     OINI.DB = dir.cp949() + "\\myOFFICE.VL1";
@@ -258,7 +261,7 @@ TEST(SecondCopy, EndsAfterItsMessage) {
             OFFICE.close();
             return n == 2;
         },
-        20000))
+        patience))
         << "the first copy adds the notice";
     const std::string library_before = read_file(dir.file(L"myOFFICE.VL1"));
 
@@ -269,13 +272,13 @@ TEST(SecondCopy, EndsAfterItsMessage) {
         EnumWindows(find_box_of_process, reinterpret_cast<LPARAM>(&f));
         return f.box != nullptr;
     };
-    ASSERT_TRUE(wait_for(find_box, 20000)) << "the second copy shows its message";
+    ASSERT_TRUE(wait_for(find_box, patience)) << "the second copy shows its message";
     std::wstring text;
     for (HWND c = GetWindow(f.box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
         if (uitest::class_of(c) == L"Static" && uitest::text_of(c).size() > text.size()) text = uitest::text_of(c);
     EXPECT_EQ(u8(text), u8(K(u"이미 실행중입니다.")));
     PostMessageW(f.box, WM_COMMAND, IDOK, 0);
-    ASSERT_EQ(WaitForSingleObject(second.hProcess, 20000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(second.hProcess, patience), WAIT_OBJECT_0);
     DWORD code = 99;
     GetExitCodeProcess(second.hProcess, &code);
     EXPECT_EQ(code, 0u);
@@ -283,7 +286,7 @@ TEST(SecondCopy, EndsAfterItsMessage) {
     EXPECT_TRUE(read_file(dir.file(L"myOFFICE.VL1")) == library_before) << "nor touched the library";
 
     PostMessageW(main, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(first.hProcess, 20000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(first.hProcess, patience), WAIT_OBJECT_0);
     EXPECT_TRUE(read_file(dir.file(L"Velquin.INI")) != before_ini) << "the first copy writes at its end";
     for (auto* pi : {&first, &second}) {
         CloseHandle(pi->hThread);
