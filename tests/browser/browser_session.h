@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -70,6 +72,21 @@ struct BrowserApi {
 #undef BROWSER_LOAD
     }
 };
+
+// The test thread keeps one COM apartment for the whole run, as the program that calls the library keeps one for
+// its thread's life. Without it, the library's browser object ended the thread's apartment when it went, and under
+// Wine a call from the stand-in already queued for that apartment then ran without one and crashed the test.
+class ComApartment : public ::testing::Environment {
+public:
+    void SetUp() override { started_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
+    void TearDown() override {
+        if (started_) CoUninitialize();
+    }
+
+private:
+    bool started_ = false;
+};
+inline ::testing::Environment* const comApartment = ::testing::AddGlobalTestEnvironment(new ComApartment);
 
 // Pumps this thread's messages (the browser's events arrive through them) until done() holds; false when it
 // does not within ten seconds, which only a fault makes happen.
