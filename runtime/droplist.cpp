@@ -8,9 +8,7 @@
 
 namespace rt {
 
-DropList::~DropList() {
-    if (images_) ImageList_Destroy(images_);
-}
+DropList::~DropList() = default;
 
 DropList* DropList::of(const Window& w, Id control) {
     return dynamic_cast<DropList*>(w.handler(control));
@@ -46,8 +44,7 @@ void DropList::set_entries(std::vector<DropEntry> entries) {
 
 void DropList::set_images(HIMAGELIST images) {
     SendMessageW(combo_, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
-    if (images_) ImageList_Destroy(images_);
-    images_ = images;
+    images_ = ImageList(images);
 }
 
 int DropList::find(std::string_view text) const {

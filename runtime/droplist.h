@@ -4,6 +4,7 @@
 #pragma once
 #ifdef _WIN32
 
+#include "runtime/imagelist.h"
 #include "runtime/window.h"
 
 #include <commctrl.h>
@@ -47,7 +48,7 @@ public:
 
 private:
     HWND combo_;
-    HIMAGELIST images_ = nullptr;
+    ImageList images_;
     std::vector<DropEntry> entries_;
 };
 

@@ -19,14 +19,11 @@ const wchar_t field_class[] = L"VelquinPageImage";
 
 // What a field holds, owned by its window (GWLP_USERDATA) from WM_NCCREATE to WM_NCDESTROY.
 struct Field {
-    HENHMETAFILE emf = nullptr;
+    UniqueMetafile emf;
     SIZE natural{0, 0}; // pixels at the screen's resolution
     COLORREF background = RGB(255, 255, 255);
     int cursor = 0;                    // 0: the arrow
     bool across = false, down = false; // scroll bars on: natural size that way
-    ~Field() {
-        if (emf) DeleteEnhMetaFile(emf);
-    }
 };
 
 Field* field_of(HWND h) {
@@ -108,7 +105,7 @@ void paint(HWND h, const Field& f) {
             to.bottom = to.top + f.natural.cy;
         }
         SetStretchBltMode(mem, HALFTONE);
-        PlayEnhMetaFile(mem, f.emf, &to);
+        PlayEnhMetaFile(mem, f.emf.get(), &to);
     }
     BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
     EndPaint(h, &ps);
@@ -116,12 +113,11 @@ void paint(HWND h, const Field& f) {
 
 // Loads the metafile named by the new text (CP949 through the wide text of the window); none when it fails.
 void load(HWND h, Field& f, const wchar_t* name) {
-    if (f.emf) DeleteEnhMetaFile(f.emf);
-    f.emf = name && *name ? GetEnhMetaFileW(name) : nullptr;
+    f.emf.reset(name && *name ? GetEnhMetaFileW(name) : nullptr);
     f.natural = {0, 0};
     if (f.emf) {
         ENHMETAHEADER hdr{};
-        GetEnhMetaFileHeader(f.emf, sizeof hdr, &hdr);
+        GetEnhMetaFileHeader(f.emf.get(), sizeof hdr, &hdr);
         ScreenDC screen;
         // The frame is in hundredths of a millimetre.
         f.natural.cx = MulDiv(hdr.rclFrame.right - hdr.rclFrame.left, GetDeviceCaps(screen.get(), LOGPIXELSX), 2540);

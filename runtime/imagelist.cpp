@@ -20,15 +20,14 @@ ImageList icon_list(const std::vector<std::string>& names) {
         if (icon && ImageList_AddIcon(list.h, icon.get()) >= 0) continue;
         // An all-transparent image in its place.
         ScreenDC dc;
-        HBITMAP bmp = CreateCompatibleBitmap(dc.get(), px, px);
-        HDC mem = CreateCompatibleDC(dc.get());
-        HGDIOBJ old = SelectObject(mem, bmp);
-        RECT r{0, 0, px, px};
-        FillRect(mem, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        SelectObject(mem, old);
-        DeleteDC(mem);
-        ImageList_AddMasked(list.h, bmp, RGB(0, 0, 0));
-        DeleteObject(bmp);
+        UniqueBitmap bmp(CreateCompatibleBitmap(dc.get(), px, px));
+        {
+            UniqueDC mem(CreateCompatibleDC(dc.get()));
+            Selected into(mem.get(), bmp.get());
+            RECT r{0, 0, px, px};
+            FillRect(mem.get(), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        }
+        ImageList_AddMasked(list.h, bmp.get(), RGB(0, 0, 0));
     }
     return list;
 }

@@ -83,9 +83,6 @@ Report::~Report() {
         flush_ = false;
         close();
     }
-    for (auto& [key, f] : fonts_)
-        DeleteObject(f);
-    if (reference_) DeleteDC(reference_);
 }
 
 bool Report::open(PageImageQueue& pages) {
@@ -161,13 +158,13 @@ void Report::start_page() {
     // The frame is in hundredths of a millimetre; drawing is in thousandths of an inch.
     const RECT frame{0, 0, MulDiv(layout_.page_width, 254, 100), MulDiv(layout_.page_height, 254, 100)};
     if (!reference_) {
-        reference_ = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
-        SetMapMode(reference_, MM_ANISOTROPIC);
-        SetWindowExtEx(reference_, 1000, 1000, nullptr);
-        SetViewportExtEx(reference_, GetDeviceCaps(reference_, LOGPIXELSX), GetDeviceCaps(reference_, LOGPIXELSY),
-                         nullptr);
+        reference_.reset(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+        const HDC ref = reference_.get();
+        SetMapMode(ref, MM_ANISOTROPIC);
+        SetWindowExtEx(ref, 1000, 1000, nullptr);
+        SetViewportExtEx(ref, GetDeviceCaps(ref, LOGPIXELSX), GetDeviceCaps(ref, LOGPIXELSY), nullptr);
     }
-    dc_ = CreateEnhMetaFileW(reference_, wide(file).c_str(), &frame, L"Velquin\0Page\0");
+    dc_ = CreateEnhMetaFileW(reference_.get(), wide(file).c_str(), &frame, L"Velquin\0Page\0");
     selected_ = nullptr;
     cursor_ = layout_.body.y;
     if (!dc_) {
@@ -178,7 +175,8 @@ void Report::start_page() {
     files_.push_back(file);
     SetMapMode(dc_, MM_ANISOTROPIC);
     SetWindowExtEx(dc_, 1000, 1000, nullptr);
-    SetViewportExtEx(dc_, GetDeviceCaps(reference_, LOGPIXELSX), GetDeviceCaps(reference_, LOGPIXELSY), nullptr);
+    SetViewportExtEx(dc_, GetDeviceCaps(reference_.get(), LOGPIXELSX), GetDeviceCaps(reference_.get(), LOGPIXELSY),
+                     nullptr);
     SetBkMode(dc_, TRANSPARENT);
     SetTextAlign(dc_, TA_TOP | TA_LEFT | TA_NOUPDATECP);
     SelectObject(dc_, GetStockObject(NULL_BRUSH));
@@ -190,14 +188,13 @@ void Report::end_page() {
     if (!dc_) return;
     const std::size_t f = band_index(ReportKind::footer);
     if (f < layout_.controls.size()) draw_band(f, layout_.controls[f].x, body_bottom());
-    HENHMETAFILE emf = CloseEnhMetaFile(dc_);
+    const UniqueMetafile emf(CloseEnhMetaFile(dc_));
     dc_ = nullptr;
     if (!emf) {
         report_failure("CloseEnhMetaFile", files_.back());
         write_failed_ = true;
         return;
     }
-    DeleteEnhMetaFile(emf);
     pages_->PAGEIMAGE = files_.back();
     pages_->add();
 }
@@ -228,17 +225,16 @@ HFONT Report::font(const ReportControl& c) {
     const int size = c.font_size > 0 ? c.font_size : layout_.font_size;
     auto key = std::make_tuple(face, size, c.bold);
     auto it = fonts_.find(key);
-    if (it != fonts_.end()) return it->second;
+    if (it != fonts_.end()) return it->second.get();
     LOGFONTW lf{};
     lf.lfHeight = -MulDiv(size, 1000, 72); // points in thousandths of an inch
     lf.lfWeight = c.bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = HANGUL_CHARSET;
     lf.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(lf.lfFaceName, wide(face).c_str(), LF_FACESIZE);
-    HFONT f = CreateFontIndirectW(&lf);
+    UniqueFont f(CreateFontIndirectW(&lf));
     if (!f) report_failure("CreateFontIndirectW", face);
-    fonts_.emplace(key, f);
-    return f;
+    return fonts_.emplace(key, std::move(f)).first->second.get();
 }
 
 void Report::draw(const ReportControl& c, int x, int y) {
@@ -281,9 +277,9 @@ const std::vector<INT>& Report::advances(HFONT f, std::wstring_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         int& w = widths[static_cast<unsigned short>(text[i])];
         if (w < 0) {
-            Selected sel(reference_, f);
+            Selected sel(reference_.get(), f);
             INT got = 0;
-            w = GetCharWidth32W(reference_, text[i], text[i], &got) ? got : 0;
+            w = GetCharWidth32W(reference_.get(), text[i], text[i], &got) ? got : 0;
         }
         advances_[i] = w;
     }
@@ -329,7 +325,8 @@ PrintResult Report::print_pages(std::string_view title) {
     std::unique_ptr<char[]> mode_buffer = printer_mode(printer, hp, layout_);
     ClosePrinter(hp);
     const auto* mode = reinterpret_cast<const DEVMODEW*>(mode_buffer.get());
-    HDC dc = CreateDCW(L"WINSPOOL", printer, nullptr, mode);
+    const UniqueDC printer_dc(CreateDCW(L"WINSPOOL", printer, nullptr, mode));
+    const HDC dc = printer_dc.get();
     if (!dc) {
         report_failure("CreateDCW", narrow(printer));
         return PrintResult::failed;
@@ -345,16 +342,14 @@ PrintResult Report::print_pages(std::string_view title) {
     const RECT to{left, top, left + MulDiv(layout_.page_width, dpi_x, 1000),
                   top + MulDiv(layout_.page_height, dpi_y, 1000)};
     for (std::size_t i = 0; ok && i < files_.size(); ++i) {
-        HENHMETAFILE emf = GetEnhMetaFileW(wide(files_[i]).c_str());
+        const UniqueMetafile emf(GetEnhMetaFileW(wide(files_[i]).c_str()));
         ok = emf && StartPage(dc) > 0;
-        if (ok) ok = PlayEnhMetaFile(dc, emf, &to) && EndPage(dc) > 0;
-        if (emf) DeleteEnhMetaFile(emf);
+        if (ok) ok = PlayEnhMetaFile(dc, emf.get(), &to) && EndPage(dc) > 0;
     }
     if (ok)
         ok = EndDoc(dc) > 0;
     else
         AbortDoc(dc);
-    DeleteDC(dc);
     return ok ? PrintResult::printed : PrintResult::failed;
 }
 

@@ -146,10 +146,10 @@ private:
     PageImageQueue* pages_ = nullptr;
     std::string folder_;             // CP949, without a trailing backslash
     std::vector<std::string> files_; // every page file written, CP949
-    std::map<std::tuple<std::string, int, bool>, HFONT> fonts_;
+    std::map<std::tuple<std::string, int, bool>, UniqueFont> fonts_;
     std::map<HFONT, std::vector<int>> widths_; // per font, by UTF-16 unit; -1 not yet measured
     std::vector<INT> advances_;
-    HDC reference_ = nullptr; // the screen, for every page; also measures the characters
+    UniqueDC reference_; // the screen, for every page; also measures the characters
     std::string error_;
     HDC dc_ = nullptr; // the page being recorded
     HFONT selected_ = nullptr;

@@ -65,29 +65,42 @@ inline void close_handle(HANDLE h) {
 inline void close_hook(HHOOK h) {
     UnhookWindowsHookEx(h);
 }
+inline void close_metafile(HENHMETAFILE h) {
+    DeleteEnhMetaFile(h);
+}
 } // namespace detail
 
 using UniqueFont = Unique<HFONT, detail::close_font>;
 using UniqueBrush = Unique<HBRUSH, detail::close_brush>;
 using UniqueBitmap = Unique<HBITMAP, detail::close_bitmap>;
-using UniqueDC = Unique<HDC, detail::close_dc>; // a DC that was created (CreateCompatibleDC), not one borrowed
+using UniqueDC = Unique<HDC, detail::close_dc>; // a DC that was created (CreateCompatibleDC, CreateDC), not borrowed
 using UniqueIcon = Unique<HICON, detail::close_icon>;
 using UniqueMenu = Unique<HMENU, detail::close_menu>;
 using UniqueWindow = Unique<HWND, detail::close_window>;
 using UniqueHandle = Unique<HANDLE, detail::close_handle>;
 using UniqueHook = Unique<HHOOK, detail::close_hook>;
+using UniqueMetafile = Unique<HENHMETAFILE, detail::close_metafile>;
 
-// A screen DC, released at the end of the scope.
-class ScreenDC {
+// A window's client-area DC (the screen's for no window), released at the end of the scope.
+class ClientDC {
 public:
-    ScreenDC() noexcept : dc_(GetDC(nullptr)) {}
-    ~ScreenDC() { ReleaseDC(nullptr, dc_); }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
+    explicit ClientDC(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
+    ~ClientDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    ClientDC(const ClientDC&) = delete;
+    ClientDC& operator=(const ClientDC&) = delete;
     HDC get() const noexcept { return dc_; }
 
 private:
+    HWND window_;
     HDC dc_;
+};
+
+// The screen's DC, released at the end of the scope.
+class ScreenDC : public ClientDC {
+public:
+    ScreenDC() noexcept : ClientDC(nullptr) {}
 };
 
 // An object selected into a DC for the scope, put back at its end.

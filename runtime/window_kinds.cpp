@@ -197,17 +197,15 @@ HBRUSH Window::sheet_brush(HWND control, HDC dc) {
     if (!IntersectRect(&both, &on_screen, &sheet_screen) || !EqualRect(&both, &on_screen)) return nullptr;
     if (!sheet_brush_ || sheet_brush_of_ != sh || sheet_brush_size_.cx != sr.right ||
         sheet_brush_size_.cy != sr.bottom) {
-        HDC sdc = GetDC(sh);
-        HDC mem = CreateCompatibleDC(sdc);
-        HBITMAP bmp = CreateCompatibleBitmap(sdc, sr.right, sr.bottom);
-        HGDIOBJ old = SelectObject(mem, bmp);
-        FillRect(mem, &sr, GetSysColorBrush(COLOR_BTNFACE));
-        SendMessageW(sh, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT | PRF_ERASEBKGND);
-        SelectObject(mem, old);
-        sheet_brush_.reset(CreatePatternBrush(bmp));
-        DeleteObject(bmp);
-        DeleteDC(mem);
-        ReleaseDC(sh, sdc);
+        const ClientDC sdc(sh);
+        const UniqueDC mem(CreateCompatibleDC(sdc.get()));
+        const UniqueBitmap bmp(CreateCompatibleBitmap(sdc.get(), sr.right, sr.bottom));
+        {
+            Selected into(mem.get(), bmp.get());
+            FillRect(mem.get(), &sr, GetSysColorBrush(COLOR_BTNFACE));
+            SendMessageW(sh, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem.get()), PRF_CLIENT | PRF_ERASEBKGND);
+        }
+        sheet_brush_.reset(CreatePatternBrush(bmp.get()));
         sheet_brush_of_ = sh;
         sheet_brush_size_ = {sr.right, sr.bottom};
     }
