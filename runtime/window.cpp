@@ -27,7 +27,6 @@ const wchar_t window_class[] = L"VelquinWindow";
 const wchar_t image_class[] = L"VelquinImage";
 const wchar_t click_class[] = L"VelquinClickArea";
 
-
 // An image control: its picture (GWLP_USERDATA) scaled to the client area.
 LRESULT CALLBACK image_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
@@ -556,9 +555,8 @@ void Window::set_text(Id control, std::string_view cp949) {
     c.desc.text = std::string(cp949); // cp949 may be the old text itself: converted first
     if (c.hwnd && c.desc.kind != Kind::image && c.desc.kind != Kind::list && c.desc.kind != Kind::tree) {
         SetWindowTextW(c.hwnd, w.c_str());
-        // A button shows its icon alone only while it has no text: a text given later shows beside the icon.
-        const bool icon_only = (GetWindowLongPtrW(c.hwnd, GWL_STYLE) & BS_ICON) != 0;
-        if (c.icon && icon_only != c.desc.text.empty()) set_icon(control, c.desc.icon);
+        // Where the icon goes depends on the text: alone without one, beside or above it.
+        if (c.icon) lay_icon(c);
     } else if (c.desc.kind == Kind::tab) {
         if (HWND sheet = handle(c.desc.parent)) {
             TCITEMW item{};
@@ -587,14 +585,10 @@ void Window::set_icon(Id control, std::string_view name) {
     if (!c->hwnd || !pressable || (c->desc.flags & flag::transparent)) return;
     RECT r{};
     GetClientRect(c->hwnd, &r);
-    UniqueIcon icon = icon_name.empty() ? UniqueIcon() : load_icon(icon_name, r.bottom >= 40 ? 32 : 16);
-    // With visual styles a button shows its icon beside its text; a button without text shows the icon alone.
-    LONG_PTR style = GetWindowLongPtrW(c->hwnd, GWL_STYLE);
-    style = c->desc.text.empty() && icon ? (style | BS_ICON) : (style & ~static_cast<LONG_PTR>(BS_ICON));
-    SetWindowLongPtrW(c->hwnd, GWL_STYLE, style);
-    SendMessageW(c->hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon.get()));
-    c->icon = std::move(icon);
-    InvalidateRect(c->hwnd, nullptr, TRUE);
+    // The old icon is let go once the control shows the new one.
+    const UniqueIcon old =
+        std::exchange(c->icon, icon_name.empty() ? UniqueIcon() : load_icon(icon_name, r.bottom >= 40 ? 32 : 16));
+    lay_icon(*c);
 }
 
 HWND Window::tooltip() {

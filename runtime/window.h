@@ -5,6 +5,7 @@
 
 #ifdef _WIN32
 
+#include "runtime/imagelist.h"
 #include "runtime/win32.h"
 
 #include <windows.h>
@@ -272,6 +273,7 @@ private:
         bool active = true; // enabled by itself
         bool tip_added = false;
         UniqueIcon icon;
+        ImageList icon_above; // a button's icon drawn above its text (lay_icon)
         UniqueFont font;
         std::unique_ptr<Picture> picture;
         std::unique_ptr<ControlHandler> handler;
@@ -307,6 +309,7 @@ private:
     static bool kind_style(const ControlDesc& d, const wchar_t*& cls, DWORD& style, DWORD& ex, bool& with_text);
     void kind_created(int index);
     bool kind_command(int index, int code);
+    void lay_icon(Control& c);
 
     WindowDesc desc_;
     std::vector<Control> controls_;

@@ -1,5 +1,5 @@
-// Controls beyond the basic ones: check boxes, option groups with their radios, drop lists and rich text; and the
-// background of a sheet's page for the labels on it.
+// Controls beyond the basic ones: check boxes, option groups with their radios, drop lists and rich text; where a
+// button's icon goes; and the background of a sheet's page for the labels on it.
 #ifdef _WIN32
 
 #include "runtime/droplist.h"
@@ -9,11 +9,12 @@
 
 #include <commctrl.h>
 #include <richedit.h>
+#include <vssym32.h>
 
 #include <memory>
+#include <vector>
 
 namespace rt {
-
 
 bool Window::kind_style(const ControlDesc& d, const wchar_t*& cls, DWORD& style, DWORD& ex, bool& with_text) {
     // A check box or radio with an icon and no text is a toggle button showing the icon.
@@ -129,6 +130,97 @@ bool Window::kind_command(int index, int code) {
     default:
         return false;
     }
+}
+
+namespace {
+
+// The size of an icon's picture.
+SIZE icon_size(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return {0, 0};
+    const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+    BITMAP bm{};
+    GetObjectW(colour ? colour.get() : mask.get(), sizeof bm, &bm);
+    // An icon without colours has its mask twice as high: the AND mask above the XOR mask.
+    return {bm.bmWidth, colour ? bm.bmHeight : bm.bmHeight / 2};
+}
+
+// A pale grey copy of an icon, for the button's disabled state (its transparency kept).
+UniqueIcon greyed(HICON icon, SIZE px) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return {};
+    const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+    if (!colour) return {};
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), px.cx, -px.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> bits(static_cast<size_t>(px.cx) * static_cast<size_t>(px.cy));
+    const ScreenDC dc;
+    if (GetDIBits(dc.get(), colour.get(), 0, static_cast<UINT>(px.cy), bits.data(), &bi, DIB_RGB_COLORS) != px.cy)
+        return {};
+    for (DWORD& p : bits) {
+        const DWORD lum = (GetRValue(p) * 30 + GetGValue(p) * 59 + GetBValue(p) * 11) / 100;
+        const DWORD pale = 128 + lum / 2;
+        p = (p & 0xFF000000) | (pale << 16) | (pale << 8) | pale;
+    }
+    const UniqueBitmap grey(CreateCompatibleBitmap(dc.get(), px.cx, px.cy));
+    if (!grey || !SetDIBits(dc.get(), grey.get(), 0, static_cast<UINT>(px.cy), bits.data(), &bi, DIB_RGB_COLORS))
+        return {};
+    info.hbmColor = grey.get();
+    return UniqueIcon(CreateIconIndirect(&info));
+}
+
+// The pictures of a button that draws its icon above its text: one for each of its states (normal, hot, pressed,
+// disabled, default, stylus hot), all the icon but the disabled one, which is greyed.
+ImageList button_images(HICON icon, SIZE px) {
+    ImageList list(ImageList_Create(px.cx, px.cy, ILC_COLOR32 | ILC_MASK, 6, 0));
+    const UniqueIcon grey = greyed(icon, px);
+    for (int state = 1; list.h && state <= 6; ++state)
+        if (ImageList_AddIcon(list.h, state == PBS_DISABLED && grey ? grey.get() : icon) < 0) list = ImageList();
+    return list;
+}
+
+// Whether a button's icon and one-line text fit only one above the other: too wide side by side within the
+// button's frame, not too tall stacked.
+bool icon_goes_above(HWND button, SIZE icon, const std::wstring& text) {
+    RECT client{};
+    GetClientRect(button, &client);
+    RECT t{};
+    {
+        const ClientDC dc(button);
+        Selected font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(button, WM_GETFONT, 0, 0)));
+        DrawTextW(dc.get(), text.c_str(), -1, &t, DT_CALCRECT | DT_SINGLELINE);
+    }
+    // The frame and the space kept inside it, at each side, and a little between picture and text.
+    const int frame = 2 * (GetSystemMetrics(SM_CXEDGE) + 1), gap = 2;
+    const bool beside = icon.cx + gap + t.right + frame <= client.right;
+    const bool above = icon.cy + gap + t.bottom + frame <= client.bottom && t.right + frame <= client.right;
+    return !beside && above;
+}
+
+} // namespace
+
+// Shows a pressable control's icon: alone on a button without a text, beside the text, or, on a push button too
+// narrow for both side by side but tall enough, above the text and centred as on a toolbar.
+void Window::lay_icon(Control& c) {
+    const std::wstring text = wide(c.desc.text);
+    LONG_PTR style = GetWindowLongPtrW(c.hwnd, GWL_STYLE);
+    style = text.empty() && c.icon ? (style | BS_ICON) : (style & ~static_cast<LONG_PTR>(BS_ICON));
+    SetWindowLongPtrW(c.hwnd, GWL_STYLE, style);
+    const ImageList old = std::move(c.icon_above); // let go once the button no longer holds it
+    const SIZE px = c.icon ? icon_size(c.icon.get()) : SIZE{0, 0};
+    if (c.desc.kind == Kind::button && !text.empty() && px.cx > 0 && icon_goes_above(c.hwnd, px, text))
+        c.icon_above = button_images(c.icon.get(), px);
+    // The button draws an image list in place of its image while it holds one.
+    if (c.icon_above.h || old.h) {
+        BUTTON_IMAGELIST list{};
+        list.himl = c.icon_above.h;
+        list.margin = {0, 2, 0, 0};
+        list.uAlign = BUTTON_IMAGELIST_ALIGN_TOP;
+        SendMessageW(c.hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
+    }
+    const HICON beside = c.icon_above.h ? nullptr : c.icon.get();
+    SendMessageW(c.hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(beside));
+    InvalidateRect(c.hwnd, nullptr, TRUE);
 }
 
 bool Window::checked(Id control) const {

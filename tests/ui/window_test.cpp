@@ -193,6 +193,43 @@ TEST(UiWindow, PositionsIconsAndFonts) {
     w.set_position(Ctl::CHANGE, 20, rt::unchanged, rt::unchanged, 30);
     EXPECT_EQ(w.position(Ctl::CHANGE), (rt::Rect{20, 62, 50, 30}));
 
+    // A tall button too narrow for its icon beside its text draws the icon above it; one whose text fits beside
+    // the icon keeps it there.
+    const auto above = [&](Ctl c) {
+        BUTTON_IMAGELIST list{};
+        SendMessageW(w.handle(c), BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
+        const bool drawn_above = list.himl && list.uAlign == BUTTON_IMAGELIST_ALIGN_TOP;
+        EXPECT_EQ(drawn_above, SendMessageW(w.handle(c), BM_GETIMAGE, IMAGE_ICON, 0) == 0) << "one picture at a time";
+        return drawn_above;
+    };
+    w.set_position(Ctl::CHANGE, rt::unchanged, rt::unchanged, 41, 38);
+    w.set_text(Ctl::CHANGE, K(u"문서삽입"));
+    w.set_icon(Ctl::CHANGE, rt::narrow(ico));
+    EXPECT_TRUE(above(Ctl::CHANGE));
+    EXPECT_FALSE(above(Ctl::HELP)) << "a low button keeps its icon beside its text";
+    {
+        // Disabled, the icon above the text is drawn grey.
+        BUTTON_IMAGELIST list{};
+        SendMessageW(w.handle(Ctl::CHANGE), BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
+        const rt::UniqueIcon normal(ImageList_GetIcon(list.himl, 0, ILD_NORMAL));
+        const rt::UniqueIcon disabled(ImageList_GetIcon(list.himl, 3, ILD_NORMAL));
+        const auto pixel = [](HICON icon) {
+            const rt::UniqueDC dc(CreateCompatibleDC(nullptr));
+            const rt::UniqueBitmap bmp(CreateBitmap(32, 32, 1, 32, nullptr));
+            rt::Selected into(dc.get(), bmp.get());
+            DrawIconEx(dc.get(), 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+            return GetPixel(dc.get(), 2, 2);
+        };
+        const COLORREF n = pixel(normal.get()), d = pixel(disabled.get());
+        EXPECT_EQ(n, RGB(0x26, 0x77, 0xC9)) << std::hex << n;
+        EXPECT_TRUE(GetRValue(d) == GetGValue(d) && GetGValue(d) == GetBValue(d) && d != n) << std::hex << d;
+    }
+    w.set_text(Ctl::CHANGE, K(u"가"));
+    EXPECT_FALSE(above(Ctl::CHANGE)) << "a short text goes beside the icon again";
+    w.set_text(Ctl::CHANGE, "");
+    EXPECT_FALSE(above(Ctl::CHANGE));
+    EXPECT_TRUE(icon_only(Ctl::CHANGE));
+
     w.set_position(40, 30, 300, 200);
     const rt::Rect p = w.position();
     EXPECT_EQ(p.x, 40);
