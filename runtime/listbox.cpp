@@ -160,10 +160,9 @@ struct ListBox::Impl {
         if (line_px > 0) {
             spacer = ImageList(ImageList_Create(1, line_px, ILC_COLOR32, 1, 1));
             if (spacer.h) {
-                ScreenDC dc;
-                HBITMAP bmp = CreateCompatibleBitmap(dc.get(), 1, line_px);
-                ImageList_Add(spacer.h, bmp, nullptr);
-                DeleteObject(bmp);
+                const ScreenDC dc;
+                const UniqueBitmap bmp(CreateCompatibleBitmap(dc.get(), 1, line_px));
+                ImageList_Add(spacer.h, bmp.get(), nullptr);
             }
         }
         SendMessageW(list, LVM_SETIMAGELIST, LVSIL_STATE, reinterpret_cast<LPARAM>(spacer.h));
@@ -207,12 +206,12 @@ struct ListBox::Impl {
                      LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_DOUBLEBUFFER |
                          (lines ? LVS_EX_GRIDLINES : 0));
         // A blank's width, for the indents.
-        HDC dc = GetDC(list);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
-        SIZE s{};
-        if (GetTextExtentPoint32W(dc, L" ", 1, &s) && s.cx > 0) space_px = s.cx;
-        SelectObject(dc, old);
-        ReleaseDC(list, dc);
+        {
+            const ClientDC dc(list);
+            Selected font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+            SIZE s{};
+            if (GetTextExtentPoint32W(dc.get(), L" ", 1, &s) && s.cx > 0) space_px = s.cx;
+        }
         SendMessageW(list, WM_SETREDRAW, TRUE, 0);
         if (static_cast<std::size_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) != rows())
             SendMessageW(list, LVM_SETITEMCOUNT, rows(), LVSICF_NOSCROLL);

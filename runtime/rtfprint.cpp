@@ -363,24 +363,24 @@ bool lay_out_pages(HWND like, std::string_view rtf, const Paper& p) {
 }
 
 // A DC for the named printer (blank: the default printer), or why there is none.
-HDC printer_dc(std::string name, PrintResult& refused) {
+UniqueDC printer_dc(std::string name, PrintResult& refused) {
     std::wstring w = wide(name);
     if (w.empty()) {
         wchar_t buf[256];
         DWORD n = 256;
         if (!GetDefaultPrinterW(buf, &n)) {
             refused = PrintResult::no_printer;
-            return nullptr;
+            return {};
         }
         w = buf;
     }
     HANDLE h = nullptr;
     if (!OpenPrinterW(w.data(), &h, nullptr)) {
         refused = PrintResult::no_printer;
-        return nullptr;
+        return {};
     }
     ClosePrinter(h);
-    HDC dc = CreateDCW(L"WINSPOOL", w.c_str(), nullptr, nullptr);
+    UniqueDC dc(CreateDCW(L"WINSPOOL", w.c_str(), nullptr, nullptr));
     if (!dc) {
         report_failure("CreateDCW", narrow(w));
         refused = PrintResult::failed;
@@ -393,7 +393,7 @@ HDC printer_dc(std::string name, PrintResult& refused) {
 void RTFCONTROLCLASS::PRINTDOCUMENT() {
     if (!edit_) return;
     PrintResult result = PrintResult::printed;
-    HDC dc = nullptr;
+    UniqueDC dc;
     if (Driver* d = installed_driver()) {
         std::string printer;
         if (!d->printer(printer)) return;
@@ -419,13 +419,12 @@ void RTFCONTROLCLASS::PRINTDOCUMENT() {
             result =
                 code == PDERR_NODEFAULTPRN || code == PDERR_NODEVICES ? PrintResult::no_printer : PrintResult::failed;
         }
-        dc = pd.hDC;
+        dc.reset(pd.hDC);
         if (pd.hDevMode) GlobalFree(pd.hDevMode);
         if (pd.hDevNames) GlobalFree(pd.hDevNames);
     }
     if (dc) {
-        if (!PRINTRTF(dc, file_name_.empty() ? std::string("RTF") : file_name_)) result = PrintResult::failed;
-        DeleteDC(dc);
+        if (!PRINTRTF(dc.get(), file_name_.empty() ? std::string("RTF") : file_name_)) result = PrintResult::failed;
     }
     print_failure_message(result);
 }
