@@ -12,7 +12,6 @@
 #include "runtime/ole.h"
 #include "runtime/picture.h"
 #include "runtime/prompt.h"
-#include "runtime/statusbar.h"
 
 #include <richedit.h>
 
@@ -67,6 +66,7 @@ rt::WindowDesc UPDATEOFFICE::description() {
     w.at = {rt::unchanged, rt::unchanged, 420, 329};
     w.icon = "office.ico";
     w.resizable = true;
+    w.status_bar = true;
     auto& c = w.controls;
     c.push_back(control(Ctl::GROUP1, Kind::group, {3, 0, 242, 36}));
     const char* tools[] = {"Open.ico", "Save.ico", "Print.ico", "RFind.ico", "RReplace.ico",
@@ -136,13 +136,11 @@ void UPDATEOFFICE::run() {
     editor_ = std::make_unique<RTFCONTROL1>();
     ole_ = &rt::OleContainer::of(w, Ctl::OLE);
     w.open();
-    status_ = std::make_unique<rt::StatusBar>(w);
     SETUPSCREEN();
     events();
     deactivate_object();
     editor_->KILL();
     ole_ = nullptr;
-    status_.reset();
     window_.reset();
     editor_.reset();
     Q1.free();
@@ -182,13 +180,14 @@ void UPDATEOFFICE::SETUPSCREEN() {
     INIWIDTH = size.w;
     INIHEIGHT = size.h;
     w.post(rt::EventKind::sized);
-    // 6.
+    // 6. The category list shows GNODE's rows.
+    rt::DropList& category = *rt::DropList::of(w, Ctl::CATEGORY);
+    category.set_line_height(13);
     list_->set_line_height(13);
-    // The category list shows GNODE's rows.
     std::vector<rt::DropEntry> categories;
     for (std::size_t n = 1; n <= GNODE.records(); ++n)
         categories.push_back({GNODE.row(n).NODENAME.clip(), {}});
-    rt::DropList::of(w, Ctl::CATEGORY)->set_entries(std::move(categories));
+    category.set_entries(std::move(categories));
     // 7. By mode.
     switch (ACTION) {
     case 1:
@@ -205,8 +204,9 @@ void UPDATEOFFICE::SETUPSCREEN() {
         break;
     case 2:
         w.set_title(k(u"문서 수정"));
-        status_->set_text(k(u"편집일: ") + short_date(OFC.DATE) + " " + short_time(OFC.TIME) + k(u" 최초작성일: ") +
-                          short_date(OFC.CDATE));
+        w.set_status_colour(0x808080); // the dates in grey
+        w.set_status(k(u"편집일: ") + short_date(OFC.DATE) + " " + short_time(OFC.TIME) + k(u" 최초작성일: ") +
+                     short_date(OFC.CDATE));
         if (!OFC.EXT.blank()) load_object(OFFICE.blob(OFC_RECORD::OBJECT));
         PRENODE = OFC.NODE;
         if (OFC.NODE != 0) select_category(OFC.NODE);
@@ -383,7 +383,6 @@ void UPDATEOFFICE::events() {
 
 void UPDATEOFFICE::on_sized() {
     WINRESIZE.resize();
-    status_->resize();
     const rt::Rect size = window_->position();
     WIDTH = size.w;
     HEIGHT = size.h;

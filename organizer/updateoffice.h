@@ -23,7 +23,6 @@
 namespace rt {
 class ListBox;
 class OleContainer;
-class StatusBar;
 struct FileResult;
 } // namespace rt
 
@@ -159,8 +158,7 @@ private:
     std::int32_t HEIGHT = 0, INIWIDTH = 0, INIHEIGHT = 0, WIDTH = 0;
     std::uint8_t SAVED_ACTION = 0; // ACTION#: the form's mode while a link operation borrows ACTION
     rt::Resizer WINRESIZE;
-    std::string object_; // the embedded document's stored form while the form is open
-    std::unique_ptr<rt::StatusBar> status_;
+    std::string object_;                  // the embedded document's stored form while the form is open
     std::unique_ptr<RTFCONTROL1> editor_; // RTFCONTROL1: drives ?RTEXT and the toolbar
     bool body_shown_ = false;             // the editor holds RTEXT
     bool body_pending_ = false;           // RTEXT goes into the editor at the first size event

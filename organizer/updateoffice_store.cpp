@@ -200,7 +200,7 @@ bool UPDATEOFFICE::store_entry_file(std::string_view afile) {
     }
     if (rt::path_exists(target)) {
         switch (rt::message(k(u"동일한 이름의 파일이 이미 있습니다. 어떻해?"), k(u"확인"), rt::Icon::exclamation,
-                            k(u"덮어씀|그냥두고 링크만|취소"), 1)) {
+                            k(u"덮어씀|그냥두고 링크만|취소"), 1, rt::Modal::program, rt::BoxText::selectable)) {
         case 1: {
             const rt::FileResult removed = rt::remove_file(target);
             if (!removed.ok()) {

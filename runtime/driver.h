@@ -23,6 +23,7 @@ struct MessageRequest {
     std::vector<std::string> labels; // the program's own button texts, answered 1, 2, ...
     int default_button = 0;          // a standard code, or the number of one of the own buttons
     bool system_modal = false;
+    bool selectable = false; // the text can be selected and copied
 };
 
 // Thrown by halt() and by an ended stop prompt while a driver is installed. Deliberately not a std::exception,

@@ -54,6 +54,10 @@ int DropList::find(std::string_view text) const {
     return 0;
 }
 
+void DropList::set_line_height(int dialog_units) {
+    SendMessageW(combo_, CB_SETITEMHEIGHT, 0, units_.y(dialog_units));
+}
+
 void DropList::choose(int row) {
     SendMessageW(combo_, CB_SETCURSEL, row >= 1 ? static_cast<WPARAM>(row - 1) : static_cast<WPARAM>(-1), 0);
 }

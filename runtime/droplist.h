@@ -23,7 +23,7 @@ struct DropEntry {
 
 class DropList : public ControlHandler {
 public:
-    explicit DropList(HWND combo) noexcept : combo_(combo) {}
+    DropList(HWND combo, DialogUnits units) noexcept : combo_(combo), units_(units) {}
     ~DropList() override;
     DropList(const DropList&) = delete;
     DropList& operator=(const DropList&) = delete;
@@ -39,6 +39,8 @@ public:
     void set_images(HIMAGELIST images);
     // The row (from 1) whose text equals the given one, letters compared without case; 0 when none does.
     int find(std::string_view text) const;
+    // The height of the rows of the list that drops down, in dialog units of the window's font.
+    void set_line_height(int dialog_units);
     // Rows from 1; 0 chooses none. Choosing queues no event.
     void choose(int row);
     int chosen() const;
@@ -48,6 +50,7 @@ public:
 
 private:
     HWND combo_;
+    DialogUnits units_;
     ImageList images_;
     std::vector<DropEntry> entries_;
 };

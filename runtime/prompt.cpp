@@ -114,6 +114,7 @@ struct OwnBox {
     std::vector<std::wstring> labels;
     int default_index = 0; // from 0
     HFONT font = nullptr;
+    bool selectable = false;
 };
 
 void lay_out(HWND dlg, OwnBox& box) {
@@ -168,10 +169,17 @@ void lay_out(HWND dlg, OwnBox& box) {
     }
     const int text_x = margin + (icon_size ? icon_size + margin : 0);
     const int text_y = margin + (content_h - text.bottom) / 2;
-    HWND label = CreateWindowExW(0, L"STATIC", box.text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, text_x,
-                                 text_y, text.right, text.bottom, dlg,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(0xFFFF)), self, nullptr);
+    // A selectable text is a read-only edit without a frame or margins, so that it breaks its lines as measured;
+    // it is no tab stop, and the default button keeps the focus.
+    HWND label = box.selectable
+                     ? CreateWindowExW(0, L"EDIT", box.text.c_str(), WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY,
+                                       text_x, text_y, text.right + tm.tmAveCharWidth, text.bottom, dlg,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(0xFFFF)), self, nullptr)
+                     : CreateWindowExW(0, L"STATIC", box.text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                                       text_x, text_y, text.right, text.bottom, dlg,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(0xFFFF)), self, nullptr);
     SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(box.font), FALSE);
+    if (box.selectable) SendMessageW(label, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
     int x = (client_w - buttons_w) / 2;
     const int y = client_h - margin - button_h;
     HWND def = nullptr;
@@ -231,8 +239,9 @@ INT_PTR CALLBACK own_box_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 // Shows a box with the given buttons; answers the number of the button pressed, from 1.
 int own_box(std::string_view text, std::string_view caption, Icon icon, const std::vector<std::string>& labels,
-            int default_button, Modal modal) {
+            int default_button, Modal modal, BoxText shown = BoxText::fixed) {
     OwnBox box;
+    box.selectable = shown == BoxText::selectable;
     box.caption = wide(caption);
     box.text = wide(box_text(text));
     box.icon = icon;
@@ -326,15 +335,15 @@ int message(std::string_view text, std::string_view caption, Icon icon, unsigned
 }
 
 int message(std::string_view text, std::string_view caption, Icon icon, std::string_view buttons, int default_button,
-            Modal modal) {
+            Modal modal, BoxText shown) {
     const std::vector<std::string> labels = split_bar(buttons);
     if (labels.empty()) return message(text, caption, icon, button::ok, 0, modal);
     if (the_driver) {
-        MessageRequest r{std::string(text), std::string(caption),  icon, 0, labels,
-                         default_button,    modal == Modal::system};
+        MessageRequest r{std::string(text),      std::string(caption),        icon, 0, labels, default_button,
+                         modal == Modal::system, shown == BoxText::selectable};
         return the_driver->message(r);
     }
-    return own_box(text, caption, icon, labels, default_button, modal);
+    return own_box(text, caption, icon, labels, default_button, modal, shown);
 }
 
 int popup(std::string_view items) {

@@ -17,6 +17,8 @@ constexpr unsigned ok = 1, yes = 2, no = 4, retry = 16, cancel = 64;
 }
 
 enum class Modal { program, system };
+// The text of a box: as a label, or selectable so that the user can copy it.
+enum class BoxText { fixed, selectable };
 
 // The texts of a '|'-separated list: "넵|아니" is {"넵", "아니"}; an empty text has none.
 std::vector<std::string> split_bar(std::string_view text);
@@ -34,7 +36,7 @@ int message(std::string_view text, std::string_view caption = {}, Icon icon = Ic
 // A message box with the program's own buttons, given as "넵|아니"; default_button counts from 1. Answers the
 // number of the button pressed; Esc and the close box answer the last button.
 int message(std::string_view text, std::string_view caption, Icon icon, std::string_view buttons,
-            int default_button = 1, Modal modal = Modal::program);
+            int default_button = 1, Modal modal = Modal::program, BoxText shown = BoxText::fixed);
 
 // A popup menu of the '|'-separated items at the mouse position. Answers the chosen item's number, or 0.
 int popup(std::string_view items);

@@ -206,6 +206,7 @@ Window::Window(WindowDesc desc) : desc_(std::move(desc)) {
     }
     for (int i = 0; i < static_cast<int>(controls_.size()); ++i)
         create_control(i);
+    if (desc_.status_bar) create_status_bar();
     // The pages of each sheet, in their order.
     for (int i = 0; i < static_cast<int>(controls_.size()); ++i) {
         const Control& c = controls_[static_cast<size_t>(i)];
@@ -353,10 +354,10 @@ std::string Window::title() const {
 }
 
 Rect Window::position() const {
-    RECT w{}, c{};
+    RECT w{};
     GetWindowRect(hwnd_, &w);
-    GetClientRect(hwnd_, &c);
-    return {units_.du_x(w.left), units_.du_y(w.top), units_.du_x(c.right), units_.du_y(c.bottom)};
+    const SIZE c = client_size();
+    return {units_.du_x(w.left), units_.du_y(w.top), units_.du_x(c.cx), units_.du_y(c.cy)};
 }
 
 void Window::set_position(int x, int y, int w, int h) {
@@ -365,7 +366,8 @@ void Window::set_position(int x, int y, int w, int h) {
     GetClientRect(hwnd_, &client);
     const int px = x == unchanged ? now.left : units_.x(x);
     const int py = y == unchanged ? now.top : units_.y(y);
-    RECT r{0, 0, w == unchanged ? client.right : units_.x(w), h == unchanged ? client.bottom : units_.y(h)};
+    RECT r{0, 0, w == unchanged ? client.right : units_.x(w),
+           h == unchanged ? client.bottom : units_.y(h) + status_height()};
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
     SetWindowPos(hwnd_, nullptr, px, py, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -406,7 +408,7 @@ void Window::set_size_limits(SIZE min, SIZE max) {
 SIZE Window::client_size() const {
     RECT r{};
     GetClientRect(hwnd_, &r);
-    return {r.right, r.bottom};
+    return {r.right, std::max(0L, r.bottom - status_height())};
 }
 
 void Window::alert(KeyCode k) {

@@ -119,6 +119,7 @@ struct WindowDesc {
     Rect at{unchanged, unchanged, 300, 200}; // x, y of the window (unchanged: centred); w, h of the client area
     std::string icon{};                      // as for controls
     bool resizable = false;
+    bool status_bar = false;             // a status bar along the bottom, below the client area of w x h
     std::vector<ControlDesc> controls{}; // in their documented order: ranges follow it
     // Set: the window is owned by this window (which may belong to another thread) and leaves it enabled, so
     // that both stay usable; unset: owned by the window open now, which is disabled until this one closes.
@@ -201,8 +202,8 @@ public:
     const DialogUnits& units() const noexcept { return units_; }
     const WindowDesc& description() const noexcept { return desc_; }
 
-    // The window itself. Its position is the top-left corner on the screen, its size that of the client area,
-    // both in dialog units of its font.
+    // The window itself. Its position is the top-left corner on the screen, its size that of the client area
+    // (without the status bar), both in dialog units of its font.
     void set_title(std::string_view cp949);
     std::string title() const;
     Rect position() const;
@@ -216,7 +217,14 @@ public:
     void display();                 // redraws the window now
     // Client-area size limits in pixels for the user's resizing (0: none).
     void set_size_limits(SIZE min, SIZE max);
-    SIZE client_size() const; // pixels
+    SIZE client_size() const; // pixels, the status bar left out: the controls' area
+
+    // The status bar of a window described with one (runtime/statusbar.cpp): its text, and the colour the text is
+    // drawn in (CLR_INVALID: the system's button text colour).
+    void set_status(std::string_view cp949);
+    std::string status() const;
+    void set_status_colour(COLORREF colour);
+    HWND status_bar() const noexcept { return status_bar_; }
 
     // Alerted keys and mouse actions: window-wide, or on one control.
     void alert(KeyCode key);
@@ -307,6 +315,10 @@ private:
     static LRESULT CALLBACK page_frame_messages(HWND, UINT, WPARAM, LPARAM);
     // The kinds of runtime/window_kinds.cpp: their window class and styles, and their commands.
     static bool kind_style(const ControlDesc& d, const wchar_t*& cls, DWORD& style, DWORD& ex, bool& with_text);
+    // The status bar of runtime/statusbar.cpp: made with the window, its height in pixels, its text drawn.
+    void create_status_bar();
+    int status_height() const;
+    bool draw_status(const DRAWITEMSTRUCT& item);
     void kind_created(int index);
     bool kind_command(int index, int code);
     void lay_icon(Control& c);
@@ -323,6 +335,9 @@ private:
     HWND sheet_brush_of_ = nullptr;
     SIZE sheet_brush_size_{0, 0};
     HWND frame_painting_ = nullptr; // a group box on a sheet, while it draws its frame
+    HWND status_bar_ = nullptr;
+    std::wstring status_text_;
+    COLORREF status_colour_ = CLR_INVALID;
     DialogUnits units_;
     std::deque<Event> events_;
     struct Alert {

@@ -76,7 +76,7 @@ void Window::kind_created(int index) {
         // The height given is the closed list's; the window's height includes the part that drops down.
         SetWindowPos(c.hwnd, nullptr, 0, 0, units_.x(d.at.w), units_.y(d.at.h) + units_.y(120),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        auto list = std::make_unique<DropList>(c.hwnd);
+        auto list = std::make_unique<DropList>(c.hwnd, units_);
         list->set_entries(DropList::parse(d.text));
         c.handler = std::move(list);
     } else if (d.kind == Kind::rich_text) {

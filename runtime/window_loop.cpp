@@ -92,8 +92,12 @@ LRESULT Window::proc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_SIZE:
+        if (status_bar_) SendMessageW(status_bar_, WM_SIZE, 0, 0); // the bar lays itself along the bottom
         if (opened_ && wp != SIZE_MINIMIZED) queue({EventKind::sized});
         return 0;
+    case WM_DRAWITEM:
+        if (draw_status(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
+        break;
     case WM_GETMINMAXINFO: {
         auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
         const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
@@ -103,8 +107,10 @@ LRESULT Window::proc(UINT msg, WPARAM wp, LPARAM lp) {
             AdjustWindowRectEx(&r, style, FALSE, ex);
             return POINT{r.right - r.left, r.bottom - r.top};
         };
-        if (min_.cx > 0 && min_.cy > 0) mm->ptMinTrackSize = outer(min_);
-        if (max_.cx > 0 && max_.cy > 0) mm->ptMaxTrackSize = outer(max_);
+        // The limits are the controls' area's; the status bar lies below it.
+        const int bar = status_height();
+        if (min_.cx > 0 && min_.cy > 0) mm->ptMinTrackSize = outer({min_.cx, min_.cy + bar});
+        if (max_.cx > 0 && max_.cy > 0) mm->ptMaxTrackSize = outer({max_.cx, max_.cy + bar});
         return 0;
     }
     case WM_WINDOWPOSCHANGING: {

@@ -26,6 +26,19 @@ TEST(Links, LimitsOfTheListAndOfTheEntryForm) {
                        open_row(1),
                        {CHANGE_FORM,
                         [](rt::Window& w) {
+                            expect_laid_out(w);
+                            w.set_position(rt::unchanged, rt::unchanged, 520, 420);
+                        }},
+                       {CHANGE_FORM,
+                        [](rt::Window& w) {
+                            EXPECT_EQ(w.position().h, 420);
+                            expect_laid_out(w);
+                            w.set_position(rt::unchanged, rt::unchanged, 300, 200); // below the smallest size
+                        }},
+                       {CHANGE_FORM,
+                        [](rt::Window& w) {
+                            EXPECT_EQ(w.position().h, 329);
+                            expect_laid_out(w);
                             w.select(F::LIST1, 2);
                             w.post(rt::EventKind::alert_key, F::LIST1, rt::key::mouse_left2);
                         }},

@@ -2,8 +2,6 @@
 // root, changed ones with their files renamed, removed and moved, the overwrite question and the trash.
 #include "support.h"
 
-#include <commctrl.h>
-
 namespace {
 
 using namespace docform_test;
@@ -114,10 +112,7 @@ TEST(Store, AChangedDocumentRenamesRemovesAndMovesItsStoredFiles) {
                             EXPECT_TRUE(w.visible(F::LIST1));
                             EXPECT_EQ(w.position(F::RTEXT).h, w.position().h - 154);
                             EXPECT_EQ(w.selection(F::CATEGORY), 2);
-                            wchar_t status[128] = {};
-                            SendMessageW(FindWindowExW(w.hwnd(), nullptr, STATUSCLASSNAMEW, nullptr), SB_GETTEXTW, 0,
-                                         reinterpret_cast<LPARAM>(status));
-                            EXPECT_EQ(u8(status), "편집일: 19-12-30 12:00AM 최초작성일: 17-04-14");
+                            EXPECT_EQ(u8(w.status()), "편집일: 19-12-30 12:00AM 최초작성일: 17-04-14");
                             w.set_text(F::OFC_SUBJ, "x2");
                             w.set_text(F::OFC_INDEX, "N1");
                             w.select(F::CATEGORY, 3);
@@ -230,6 +225,8 @@ TEST(Store, TheOverwriteQuestionAndTheSameFile) {
     EXPECT_EQ(d.messages[0].icon, rt::Icon::exclamation);
     EXPECT_EQ(d.messages[0].labels, (std::vector<std::string>{K(u"덮어씀"), K(u"그냥두고 링크만"), K(u"취소")}));
     EXPECT_EQ(d.messages[0].default_button, 1);
+    EXPECT_TRUE(d.messages[0].selectable) << "its text can be copied";
+    EXPECT_FALSE(d.messages[3].selectable);
     EXPECT_EQ(u8(d.messages[3].text), "동일폴더의 파일임.. 이 경우는 건너뛰자.. 확인 테스트 해볼것 ");
     EXPECT_EQ(read_file(folder + L"e1.txt"), "new");
     EXPECT_EQ(read_file(folder + L"e2.txt"), "old");

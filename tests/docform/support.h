@@ -135,6 +135,28 @@ inline std::vector<Act> add_link(std::u16string form, std::string remark) {
     return {press(std::move(form), static_cast<int>(F::INSERT)), link_ok(ADD_LINK, std::move(remark))};
 }
 
+// The form laid out as a user expects at its size now: every control shown lies above the status bar, the link
+// list below the body, and the drop lists' rows 13 units high.
+inline void expect_laid_out(rt::Window& w) {
+    RECT bar{};
+    ASSERT_TRUE(w.status_bar());
+    GetWindowRect(w.status_bar(), &bar);
+    for (const rt::ControlDesc& c : w.description().controls) {
+        const HWND h = w.handle(c.id);
+        if (!h || !IsWindowVisible(h) || c.kind == rt::Kind::drop_list) continue; // a drop list's includes its list
+        RECT r{};
+        GetWindowRect(h, &r);
+        EXPECT_LE(r.bottom, bar.top) << "control " << c.id << " under the status bar at " << w.position().h;
+    }
+    if (w.visible(F::LIST1)) {
+        RECT body{}, list{};
+        GetWindowRect(w.handle(F::RTEXT), &body);
+        GetWindowRect(w.handle(F::LIST1), &list);
+        EXPECT_LE(body.bottom, list.top);
+    }
+    EXPECT_EQ(SendMessageW(w.handle(F::CATEGORY), CB_GETITEMHEIGHT, 0, 0), w.units().y(13));
+}
+
 inline std::string texts(const std::vector<rt::MessageRequest>& messages) {
     std::string s;
     for (const auto& m : messages) s += "[" + u8(m.text) + "]";

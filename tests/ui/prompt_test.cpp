@@ -179,11 +179,26 @@ TEST(UiPrompt, RealBoxWithTheProgramsOwnButtons) {
         EXPECT_EQ(closer.seen.labels[1], L"아니");
         EXPECT_EQ(closer.seen.default_button, closer.seen.buttons[1]);
         EXPECT_TRUE(closer.seen.ex_style & WS_EX_TOPMOST) << "system-modal";
+        EXPECT_FALSE(closer.seen.edit) << "a plain text is a label";
     }
     {
-        // Esc answers the last button.
+        // Esc answers the last button. The text can be selected and copied, and only the buttons take the focus.
         int button_width = 0, text_width = 0;
+        std::wstring copied;
+        LONG_PTR edit_style = 0;
         BoxCloser closer([&](BoxSeen& box) {
+            if (box.edit) {
+                edit_style = GetWindowLongPtrW(box.edit, GWL_STYLE);
+                SendMessageW(box.edit, EM_SETSEL, 0, -1);
+                SendMessageW(box.edit, WM_COPY, 0, 0);
+                if (OpenClipboard(box.hwnd)) {
+                    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+                        copied = static_cast<const wchar_t*>(GlobalLock(h));
+                        GlobalUnlock(h);
+                    }
+                    CloseClipboard();
+                }
+            }
             HWND b = box.buttons.at(1);
             RECT r;
             GetWindowRect(b, &r);
@@ -197,10 +212,15 @@ TEST(UiPrompt, RealBoxWithTheProgramsOwnButtons) {
             ReleaseDC(b, dc);
             PostMessageW(box.hwnd, WM_COMMAND, IDCANCEL, 0);
         });
-        const int answer = rt::message(K(u"동일한 이름의 파일이 이미 있습니다. 어떻해?"), K(u"확인"),
-                                       rt::Icon::exclamation, K(u"덮어씀|그냥두고 링크만|취소"), 1);
+        const int answer =
+            rt::message(K(u"동일한 이름의 파일이 이미 있습니다. 어떻해?"), K(u"확인"), rt::Icon::exclamation,
+                        K(u"덮어씀|그냥두고 링크만|취소"), 1, rt::Modal::program, rt::BoxText::selectable);
         ASSERT_TRUE(closer.acted());
         EXPECT_EQ(answer, 3);
+        ASSERT_TRUE(closer.seen.edit) << "the text is no edit";
+        EXPECT_TRUE(edit_style & ES_READONLY);
+        EXPECT_FALSE(edit_style & WS_TABSTOP);
+        EXPECT_EQ(copied, L"동일한 이름의 파일이 이미 있습니다. 어떻해?") << u8(copied);
         ASSERT_EQ(closer.seen.labels.size(), 3u);
         EXPECT_EQ(closer.seen.labels[1], L"그냥두고 링크만");
         EXPECT_GT(button_width, text_width) << "the button is wide enough for its text";

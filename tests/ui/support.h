@@ -183,7 +183,8 @@ inline std::wstring class_of(HWND h) {
 struct BoxSeen {
     HWND hwnd = nullptr;
     std::wstring caption;
-    std::wstring text;                // the longest static text
+    std::wstring text;                // the longest static or edit text
+    HWND edit = nullptr;              // the edit that holds a selectable text
     std::vector<HWND> buttons;        // in their order on screen, left to right
     std::vector<std::wstring> labels; // their texts
     HWND default_button = nullptr;
@@ -206,7 +207,9 @@ inline BoxSeen find_box() {
     box.ex_style = static_cast<DWORD>(GetWindowLongPtrW(box.hwnd, GWL_EXSTYLE));
     for (HWND c = GetWindow(box.hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         const std::wstring cls = class_of(c);
-        if (cls == L"Static" || cls == L"STATIC") {
+        const bool edit = cls == L"Edit" || cls == L"EDIT";
+        if (edit) box.edit = c;
+        if (edit || cls == L"Static" || cls == L"STATIC") {
             std::wstring t = text_of(c);
             if (t.size() > box.text.size()) box.text = t;
         } else if ((cls == L"Button" || cls == L"BUTTON") && IsWindowVisible(c)) {
