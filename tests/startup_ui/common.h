@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <fstream>
 #include <string>
 
@@ -15,12 +16,20 @@ using uitest::K;
 using uitest::u8;
 
 // Makes an empty folder under the temporary folder and makes it current; the old current folder comes back.
+// The program spells its folder by the short name. Under Wine a long name's short name comes from a small hash, so
+// another folder in the temporary folder (another test's, or one left by a killed program) can share it, and the
+// short spelling then leads into that folder. The work folder therefore lies in a folder of this process whose
+// name is already short.
 class WorkFolder {
 public:
     explicit WorkFolder(const std::wstring& name) {
         wchar_t tmp[MAX_PATH];
         GetTempPathW(MAX_PATH, tmp);
-        path_ = std::wstring(tmp) + L"velquin-" + name + L"-" + std::to_wstring(GetCurrentProcessId());
+        wchar_t own[16];
+        swprintf(own, 16, L"vq%lx", GetCurrentProcessId());
+        base_ = std::wstring(tmp) + own;
+        CreateDirectoryW(base_.c_str(), nullptr);
+        path_ = base_ + L"\\" + name;
         remove_tree(path_);
         CreateDirectoryW(path_.c_str(), nullptr);
         GetCurrentDirectoryW(MAX_PATH, old_);
@@ -29,6 +38,7 @@ public:
     ~WorkFolder() {
         SetCurrentDirectoryW(old_);
         remove_tree(path_);
+        RemoveDirectoryW(base_.c_str()); // when no other work folder of this process is in it
     }
     const std::wstring& path() const { return path_; }
     std::string cp949() const { return rt::narrow(path_); }
@@ -53,7 +63,7 @@ public:
     }
 
 private:
-    std::wstring path_;
+    std::wstring base_, path_;
     wchar_t old_[MAX_PATH]{};
 };
 
