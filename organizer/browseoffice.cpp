@@ -456,7 +456,7 @@ void BROWSEOFFICE::INSERT_ACCEPTED() {
 
 void BROWSEOFFICE::CHANGE_ACCEPTED() {
     MainProcedures& p = main_procedures();
-    if (!p.UPDATEOFFICE || Q2.records() == 0) return;
+    if (!p.UPDATEOFFICE || !has_selected_row()) return;
     ACTION = 2;
     FIND_GNODE();
     if (!GETRECORD()) return;
@@ -474,15 +474,12 @@ void BROWSEOFFICE::CHANGE_ACCEPTED() {
 
 void BROWSEOFFICE::DELETE_ACCEPTED() {
     MainProcedures& p = main_procedures();
-    if (!p.UPDATEOFFICE || Q2.records() == 0) return;
+    if (!p.UPDATEOFFICE || !has_selected_row()) return;
     ACTION = 3;
     if (!GETRECORD()) return;
     p.UPDATEOFFICE();
     if (ACTION != 0) return;
-    const std::size_t row = Q2.pointer();
-    Q2.del();
-    list_->refresh();
-    select_list_row(row - 1); // after the first row: none
+    remove_list_row();
 }
 
 void BROWSEOFFICE::RTFTEST_ACCEPTED() {
@@ -532,6 +529,9 @@ void BROWSEOFFICE::NEWDB_ACCEPTED() {
 }
 
 void BROWSEOFFICE::open_library() {
+    // The rows are the old library's: their positions would name other records in the new one.
+    Q2.free();
+    list_->refresh();
     OFFICE.close();
     window_->set_title("Velquin - " + OINI.DB.clip());
     CHECKOPEN(OFFICE, 1);
@@ -546,7 +546,8 @@ void BROWSEOFFICE::TREEINSERT_ACCEPTED() {
     get_tree_selection();
     GND.NODE = TREE.TREENO;
     GNODE.get_by(&GNODE_ROW::NODE);
-    if (rt::error_code() != 0) GND.SORT = 1; // a fixed row or the trash
+    // A fixed row, the trash or a category in it: a new category is never placed in the trash.
+    if (rt::error_code() != 0 || GND.SORT >= TRASH) GND.SORT = 1;
     p.UPDATECLASS(GND.SORT);
     if (ACTION != 0) return;
     const std::int32_t pos = OFFICE.position(); // the new category

@@ -147,6 +147,8 @@ private:
     bool GETRECORD(); // false (after the stop prompt) when the row or its record cannot be read
     void add_row_by_date();
     void select_list_row(std::size_t row);
+    bool has_selected_row(); // the list shows a selected row, which the buttons act on
+    void remove_list_row();  // Q2's current row goes; the row that takes its place (or the last) is selected
 
     rt::ListBox* list_ = nullptr;
     rt::TreeBox* tree_ = nullptr;

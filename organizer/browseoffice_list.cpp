@@ -125,6 +125,18 @@ void BROWSEOFFICE::select_list_row(std::size_t row) {
     list_->select(*window_, static_cast<int>(Ctl::LIST2), static_cast<int>(row));
 }
 
+bool BROWSEOFFICE::has_selected_row() {
+    const int row = list_->selection(*window_, static_cast<int>(Ctl::LIST2));
+    return row > 0 && static_cast<std::size_t>(row) <= Q2.records();
+}
+
+void BROWSEOFFICE::remove_list_row() {
+    const std::size_t row = Q2.pointer();
+    Q2.del();
+    list_->refresh();
+    select_list_row(std::min(row, Q2.records())); // none when the list is empty
+}
+
 void BROWSEOFFICE::add_row_by_date() {
     Q2.add(newest_first);
     list_->refresh();

@@ -60,6 +60,9 @@ bool remove_category_folder(const std::wstring& folder) {
 } // namespace
 
 void BROWSEOFFICE::SET_TREE() {
+    // The row chosen now is chosen again afterwards, found by its number (the root when it is gone), so that
+    // the selection and the row buffer still name the row whose view the list shows.
+    const std::int16_t chosen = get_tree_selection() ? TREE.TREENO : ROOT_ROW;
     TREE.free();
     GNODE.free();
     GND.NODE = 0;
@@ -95,6 +98,13 @@ void BROWSEOFFICE::SET_TREE() {
     tree_->set_line_height(14);
     tree_->set_icons({"home.ico", "index.ico", "tree1.ico", "folder16.ico", "trash.ico"});
     tree_->refresh();
+    std::size_t row = 1;
+    for (std::size_t n = 1; n <= TREE.records(); ++n)
+        if (TREE.row(n).TREENO == chosen) {
+            row = n;
+            break;
+        }
+    select_tree_row(row);
     if (!stopped_by.empty()) rt::stop(stopped_by);
 }
 
@@ -133,8 +143,10 @@ bool BROWSEOFFICE::category_failed(CategoryFailure failed) {
     return true;
 }
 
+// The row buffer follows: the menus and the restore decide by it.
 void BROWSEOFFICE::select_tree_row(std::size_t row) {
     tree_->select(*window_, static_cast<int>(Ctl::TREE), static_cast<int>(row));
+    if (row >= 1 && row <= TREE.records()) TREE.get(row);
 }
 
 // After the tree changed under the list: the list shows the chosen row's view, never documents that are gone.
@@ -146,7 +158,6 @@ void BROWSEOFFICE::show_tree_row(std::size_t row) {
 void BROWSEOFFICE::select_tree_pointer(std::int32_t pos) {
     for (std::size_t n = 1; n <= TREE.records(); ++n)
         if (TREE.row(n).POINTER == pos) {
-            TREE.get(n);
             select_tree_row(n);
             return;
         }
@@ -203,7 +214,7 @@ void BROWSEOFFICE::RESTORE_CATEGORY() {
     if (!get_row_category() || category_failed(restore_category(OFC.TREE))) return;
     SET_TREE();
     rt::message(k(u"복원 되었습니다."));
-    select_tree_row(2);
+    show_tree_row(2);
 }
 
 // A category in the trash goes for good: its folder of linked files, then its documents and its record at once.
@@ -299,6 +310,11 @@ void BROWSEOFFICE::RESTORE_RECORD() {
         rt::message(k(u"삭제된 분류의 문서는 복원할 수 없습니다.  분류폴더를 먼저 복원해야 합니다."));
         return;
     }
+    // Only a document in the trash holds its former category in OFC:SORT; any other would lose its own.
+    if (OFC.NODE != TRASH) {
+        rt::message(k(u"휴지통에 있는 문서가 아닙니다. 휴지통의 문서만 복원할 수 있습니다."));
+        return;
+    }
     OFC.DATE = static_cast<std::int32_t>(rt::today());
     OFC.TIME = static_cast<std::int32_t>(rt::clock());
     OFC.NODE = OFC.SORT; // the former category
@@ -308,8 +324,7 @@ void BROWSEOFFICE::RESTORE_RECORD() {
         rt::message(k(u"문서를 복원할 수 없습니다. 에러=") + rt::error_text());
         return;
     }
-    Q2.del();
-    list_->refresh();
+    remove_list_row();
     rt::message(k(u"복원 되었습니다."));
 }
 

@@ -151,7 +151,7 @@ TEST(List, SavedDocumentsAreAddedAndRemovedInPlace) {
                      },
                      [](const View& v) {
                          EXPECT_EQ(v.column(2), (Rows{"first", "second"}));
-                         EXPECT_EQ(v.selected_row(), 0); // the row before the first: none
+                         EXPECT_EQ(v.selected_row(), 1); // the row that took its place
                          v.choose(1);                    // the root: a new document switches to the date view
                      },
                      [](const View& v) { v.w.post(rt::EventKind::accepted, Ctl::INSERT); },
