@@ -15,6 +15,7 @@
 #include "organizer/updateoffice.h"
 #include "organizer/versioncheck.h"
 #include "runtime/clock.h"
+#include "runtime/files.h"
 #include "runtime/ini.h"
 #include "runtime/launch.h"
 #include "runtime/listbox.h"
@@ -167,7 +168,27 @@ bool BROWSEOFFICE::PREPAREDB() {
         return false;
     }
     GLO.HOMEPATH = current_folder_short();
-    OINI.DB = rt::get_ini("Velquin", "DefaultDB", default_library(GLO.HOMEPATH.view()), SETTINGS_FILE);
+    // A library that cannot be reached would stop every start: the default library opens instead, and the user
+    // may open the other one again once it is back.
+    const std::string stored = rt::get_ini("Velquin", "DefaultDB", "", SETTINGS_FILE);
+    const StartLibrary start = start_library(stored, GLO.HOMEPATH.view(), OINI.DB.size(), rt::folder_exists);
+    switch (start.why) {
+    case StartLibrary::Why::none:
+        break;
+    case StartLibrary::Why::too_long:
+        rt::message(k(u"설정의 DB 파일 경로가 100바이트보다 길어 열 수 없습니다: ") + rt::clip(stored) +
+                    k(u"|기본 DB ") + start.path + k(u" 로 시작합니다."));
+        break;
+    case StartLibrary::Why::folder_missing:
+        rt::message(k(u"DB 파일의 폴더를 찾을 수 없습니다: ") + rt::clip(stored) + k(u"|기본 DB ") + start.path +
+                    k(u" 로 시작합니다. 폴더가 다시 생기면 DB 파일 열기로 열 수 있습니다."));
+        break;
+    }
+    // The start folder itself so deep that not even the default library's path fits: any name opened would be
+    // another file.
+    if (start.path.size() > OINI.DB.size())
+        rt::halt(k(u"시작 폴더의 경로가 너무 깁니다. 경로가 짧은 폴더에서 프로그램을 시작하세요: ") + start.path);
+    OINI.DB = start.path;
     CHECKOPEN(OFFICE, 1);
     GLO.DBPATH = library_root(OINI.DB.view());
     return true;

@@ -26,6 +26,29 @@ std::string default_library(std::string_view home_path) {
     return rt::clip(home_path) + "\\myOFFICE.VL1";
 }
 
+std::string library_folder(std::string_view db_path) {
+    const std::string path = rt::clip(db_path);
+    // By characters, as library_root.
+    std::size_t slash = std::string::npos;
+    for (std::size_t i = 0; i < path.size(); i += rt::cut_point(std::string_view(path).substr(i), 1) == 1 ? 1 : 2)
+        if (path[i] == '\\' || path[i] == '/') slash = i;
+    if (slash == std::string::npos) return std::string();
+    // A root keeps its "\": "C:" alone would be the drive's current folder, "" the current one.
+    const bool root = slash == 0 || (slash == 2 && path[1] == ':');
+    return path.substr(0, root ? slash + 1 : slash);
+}
+
+StartLibrary start_library(std::string_view stored, std::string_view home_path, std::size_t limit,
+                           const std::function<bool(std::string_view folder)>& folder_exists) {
+    const std::string path = rt::clip(stored);
+    const std::string fallback = default_library(home_path);
+    if (path.empty()) return {fallback, StartLibrary::Why::none};
+    if (path.size() > limit) return {fallback, StartLibrary::Why::too_long};
+    const std::string folder = library_folder(path);
+    if (!folder.empty() && !folder_exists(folder)) return {fallback, StartLibrary::Why::folder_missing};
+    return {path, StartLibrary::Why::none};
+}
+
 #ifdef _WIN32
 
 namespace {

@@ -2,6 +2,8 @@
 // drag setting, the folders and the library's root folder of linked files.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +15,21 @@ std::string library_root(std::string_view db_path);
 
 // The default library in the start folder: the folder without trailing blanks, then "\myOFFICE.VL1".
 std::string default_library(std::string_view home_path);
+
+// The folder that holds a library file: the path up to its last "\" or "/" (the one of a drive's root kept);
+// empty for a bare file name, which lies in the current folder.
+std::string library_folder(std::string_view db_path);
+
+// The library that the start opens: the stored DefaultDB, or the default library of the start folder when the
+// stored one is blank, longer than `limit` bytes (the settings could not hold it whole) or lies in a folder that
+// does not exist. `why` tells the user's message apart; a blank one needs none.
+struct StartLibrary {
+    enum class Why { none, too_long, folder_missing };
+    std::string path;
+    Why why = Why::none;
+};
+StartLibrary start_library(std::string_view stored, std::string_view home_path, std::size_t limit,
+                           const std::function<bool(std::string_view folder)>& folder_exists);
 
 #ifdef _WIN32
 // Creates the named event name + "_UEvent" (name without trailing blanks, at most 259 bytes in all) and keeps it

@@ -19,3 +19,43 @@ TEST(Startup, LibraryRootIsThePathWithoutTheFileNamesExtension) {
 TEST(Startup, DefaultLibraryIsInTheStartFolder) {
     EXPECT_EQ(default_library("C:\\VELQUI~1   "), "C:\\VELQUI~1\\myOFFICE.VL1");
 }
+
+TEST(Startup, LibraryFolderIsThePathUpToItsLastSeparator) {
+    const struct {
+        const char* path;
+        const char* folder;
+    } cases[] = {
+        {"C:\\HOME\\my.VL1  ", "C:\\HOME"},
+        {"C:\\my.VL1", "C:\\"},
+        {"\\my.VL1", "\\"},
+        {"\\\\server\\share\\my.VL1", "\\\\server\\share"},
+        {"sub/my.VL1", "sub"},
+        {"my.VL1", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(library_folder(c.path), c.folder) << c.path;
+}
+
+TEST(Startup, AStoredLibraryThatCannotBeReachedGivesWayToTheDefault) {
+    using Why = StartLibrary::Why;
+    const auto only_home = [](std::string_view folder) { return folder == "C:\\HOME"; };
+    const std::string fallback = "C:\\HOME\\myOFFICE.VL1", long_one = "C:\\HOME\\" + std::string(93, 'x') + ".VL1";
+    const struct {
+        std::string stored;
+        std::string path;
+        Why why;
+    } cases[] = {
+        {"C:\\HOME\\other.VL1", "C:\\HOME\\other.VL1", Why::none},
+        {"other.VL1 ", "other.VL1", Why::none}, // in the current folder
+        {"", fallback, Why::none},              // nothing stored: no message
+        {"   ", fallback, Why::none},
+        {"D:\\GONE\\my.VL1", fallback, Why::folder_missing},
+        {long_one.substr(0, 100), long_one.substr(0, 100), Why::none}, // a path of exactly 100 bytes fits...
+        {long_one.substr(0, 101), fallback, Why::too_long},            // ... one byte more does not
+    };
+    for (const auto& c : cases) {
+        const StartLibrary got = start_library(c.stored, "C:\\HOME ", 100, only_home);
+        EXPECT_EQ(got.path, c.path) << c.stored;
+        EXPECT_EQ(got.why, c.why) << c.stored;
+    }
+}

@@ -181,6 +181,38 @@ TEST(MainWindow, CloseButtonEndsTheLoopAndKeepsAnotherLibraryOpened) {
     EXPECT_FALSE(exists(dir.file(L"myOFFICE.VL1")));
 }
 
+// A DefaultDB that cannot be reached, in a folder that is gone or too long for the settings, names itself and
+// gives way to the default library; nothing is made where it pointed. (One that exists but is no
+// library still halts: see the drag test.)
+TEST(MainWindow, AnUnreachableDefaultDBGivesWayToTheDefaultLibrary) {
+    WorkFolder dir(L"gone");
+    write_office_ids();
+    const std::string gone = dir.cp949() + "\\" + K(u"지운 폴더") + "\\my.VL1";
+    const std::string too_long = dir.cp949() + "\\" + std::string(100, 'x') + ".VL1";
+    const std::string fallback = current_folder_short() + "\\myOFFICE.VL1";
+    const std::string then = "|기본 DB " + u8(fallback) + " 로 시작합니다.";
+    const std::pair<std::string, std::string> cases[] = {
+        {gone, "DB 파일의 폴더를 찾을 수 없습니다: " + u8(gone) + then +
+                   " 폴더가 다시 생기면 DB 파일 열기로 열 수 있습니다."},
+        {too_long, "설정의 DB 파일 경로가 100바이트보다 길어 열 수 없습니다: " + u8(too_long) + then},
+    };
+    for (const auto& [stored, text] : cases) {
+        rt::put_ini("Velquin", "DefaultDB", stored, ".\\Velquin.INI");
+        uitest::ScriptDriver d;
+        d.message_answers = {1};
+        std::string title;
+        close_when_idle(d, [&](rt::Window& w) { title = w.title(); });
+        EXPECT_EQ(u8(run_main(d)), "");
+        ASSERT_EQ(d.messages.size(), 1u);
+        EXPECT_EQ(u8(d.messages[0].text), text);
+        EXPECT_EQ(u8(title), u8("Velquin - " + fallback));
+        EXPECT_EQ(u8(ini("Velquin", "DefaultDB")), u8(fallback));
+    }
+    EXPECT_TRUE(exists(dir.file(L"myOFFICE.VL1")));
+    EXPECT_FALSE(exists(dir.file(L"지운 폴더")));
+    EXPECT_FALSE(exists(rt::wide(too_long)));
+}
+
 TEST(MainWindow, FullWindowDragIsOffWhileRunningAndRestoredAfterEndAndHalt) {
     WorkFolder dir(L"drag");
     write_office_ids();
