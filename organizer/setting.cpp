@@ -8,11 +8,13 @@
 #include "organizer/texts.h"
 #include "runtime/droplist.h"
 #include "runtime/ini.h"
+#include "runtime/prompt.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace velquin {
 
@@ -101,13 +103,15 @@ void take(rt::Window& w, int control) {
     }
 }
 
-void write_settings() {
-    rt::put_ini("Velquin", "DefaultDB", OINI.DB.clip(), SETTINGS_FILE);
-    rt::put_ini("Velquin", "Font", OINI.FONT.clip(), SETTINGS_FILE);
-    rt::put_ini("Velquin", "FontSize", std::to_string(OINI.FONTSIZE), SETTINGS_FILE);
-    rt::put_ini("Velquin", "Word ID", OINI.DOCID.clip(), SETTINGS_FILE);
-    rt::put_ini("Velquin", "Excel ID", OINI.XLSID.clip(), SETTINGS_FILE);
-    rt::put_ini("Velquin", "PowerPoint ID", OINI.PPTID.clip(), SETTINGS_FILE);
+// The six keys in their order; the first write that fails ends it.
+rt::FileResult write_settings() {
+    const std::pair<const char*, std::string> keys[] = {
+        {"DefaultDB", OINI.DB.clip()},  {"Font", OINI.FONT.clip()},      {"FontSize", std::to_string(OINI.FONTSIZE)},
+        {"Word ID", OINI.DOCID.clip()}, {"Excel ID", OINI.XLSID.clip()}, {"PowerPoint ID", OINI.PPTID.clip()},
+    };
+    for (const auto& [key, value] : keys)
+        if (rt::FileResult written = rt::put_ini("Velquin", key, value, SETTINGS_FILE); !written) return written;
+    return {};
 }
 
 } // namespace
@@ -143,7 +147,11 @@ void SETTING() {
         case Ctl::OK:
             for (Ctl entry : {Ctl::OINI_FONT, Ctl::OINI_DOCID, Ctl::OINI_XLSID, Ctl::OINI_PPTID})
                 take(w, static_cast<int>(entry));
-            write_settings();
+            if (const rt::FileResult written = write_settings(); !written) {
+                // Not saved: the window stays open, for another try or Cancel.
+                rt::message(k(u"설정을 저장할 수 없습니다. 설정 파일: Velquin.INI 에러: ") + written.text());
+                break;
+            }
             saved = true;
             w.close();
             break;

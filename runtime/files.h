@@ -14,6 +14,7 @@ namespace rt {
 struct FileResult {
     unsigned long code = 0;
     bool ok() const noexcept { return code == 0; }
+    explicit operator bool() const noexcept { return ok(); }
     // The file or one of its folders does not exist.
     bool missing() const noexcept;
     // The system's text for the code (CP949), without a trailing line break; empty for success.

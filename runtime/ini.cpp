@@ -81,21 +81,31 @@ long get_ini_number(std::string_view section, std::string_view key, long default
     return static_cast<long>(n);
 }
 
-bool put_ini(std::string_view section, std::string_view key, std::string_view value, std::string_view file) {
-    const std::wstring path = full_path(file);
-    make_unicode_file(path);
-    if (WritePrivateProfileStringW(wide(section).c_str(), wide(key).c_str(), wide(value).c_str(), path.c_str()))
-        return true;
-    report_failure("WritePrivateProfileStringW", file);
-    return false;
+namespace {
+
+// The outcome of a profile write, its failure reported with the system's code (never 0 for a failure).
+FileResult written(BOOL done, std::string_view file) {
+    if (done) return {};
+    const DWORD code = GetLastError();
+    report_failure("WritePrivateProfileStringW", file, code);
+    return {code ? code : static_cast<unsigned long>(ERROR_WRITE_FAULT)};
 }
 
-bool remove_ini(std::string_view section, std::string_view key, std::string_view file) {
+} // namespace
+
+FileResult put_ini(std::string_view section, std::string_view key, std::string_view value, std::string_view file) {
     const std::wstring path = full_path(file);
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true; // nothing to remove
-    if (WritePrivateProfileStringW(wide(section).c_str(), wide(key).c_str(), nullptr, path.c_str())) return true;
-    report_failure("WritePrivateProfileStringW", file);
-    return false;
+    make_unicode_file(path);
+    SetLastError(0);
+    return written(
+        WritePrivateProfileStringW(wide(section).c_str(), wide(key).c_str(), wide(value).c_str(), path.c_str()), file);
+}
+
+FileResult remove_ini(std::string_view section, std::string_view key, std::string_view file) {
+    const std::wstring path = full_path(file);
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return {}; // nothing to remove
+    SetLastError(0);
+    return written(WritePrivateProfileStringW(wide(section).c_str(), wide(key).c_str(), nullptr, path.c_str()), file);
 }
 
 } // namespace rt

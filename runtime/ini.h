@@ -6,6 +6,8 @@
 
 #ifdef _WIN32
 
+#include "runtime/files.h"
+
 #include <string>
 #include <string_view>
 
@@ -19,11 +21,12 @@ std::string get_ini(std::string_view section, std::string_view key, std::string_
 // when the key or the file is missing.
 long get_ini_number(std::string_view section, std::string_view key, long default_value, std::string_view file);
 
-// Writes the value, making the file and the section when missing. False when it could not be written.
-bool put_ini(std::string_view section, std::string_view key, std::string_view value, std::string_view file);
+// Writes the value, making the file and the section when missing. A failure (the file read-only, its folder
+// gone) answers the system's error code, for the caller to tell the user.
+FileResult put_ini(std::string_view section, std::string_view key, std::string_view value, std::string_view file);
 
-// Removes the key from the section.
-bool remove_ini(std::string_view section, std::string_view key, std::string_view file);
+// Removes the key from the section; a missing file has nothing to remove.
+FileResult remove_ini(std::string_view section, std::string_view key, std::string_view file);
 
 } // namespace rt
 

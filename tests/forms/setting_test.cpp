@@ -69,6 +69,36 @@ TEST(Settings, FirstRunShowsTheDefaultsAndOkWritesAllSixKeys) {
     EXPECT_EQ(u8(rt::get_ini("Velquin", "Font", "", INI)), "맑은 고딕");
 }
 
+// Settings that cannot be written are said so, and the window stays open: a second OK, once the file is free
+// again, saves them.
+TEST(Settings, AFailedWriteIsToldAndTheWindowStaysOpen) {
+    WorkFolder work(L"settings-held");
+    startup_test::write_office_ids();
+    HANDLE held = INVALID_HANDLE_VALUE;
+    uitest::ScriptDriver d;
+    run_steps(d, {open_settings, [](const View&) {}},
+              {[&](rt::Window& w) {
+                   w.set_text(Ctl::OINI_FONT, K(u"돋움"));
+                   // Another program holds the settings file with no sharing.
+                   held = CreateFileW(work.file(L"Velquin.INI").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+                   ASSERT_NE(held, INVALID_HANDLE_VALUE);
+                   d.message_answers = {1};
+                   w.post(rt::EventKind::accepted, Ctl::OK);
+               },
+               [&](rt::Window& w) {
+                   EXPECT_EQ(u8(w.title()), "설정");
+                   ASSERT_EQ(d.messages.size(), 1u);
+                   const std::string told = u8(d.messages[0].text);
+                   EXPECT_EQ(told.rfind("설정을 저장할 수 없습니다. 설정 파일: Velquin.INI 에러: ", 0), 0u) << told;
+                   EXPECT_EQ(rt::get_ini("Velquin", "Font", "<missing>", INI), "<missing>");
+                   CloseHandle(held);
+                   w.post(rt::EventKind::accepted, Ctl::OK);
+               }});
+    EXPECT_EQ(d.messages.size(), 1u);
+    EXPECT_EQ(u8(rt::get_ini("Velquin", "Font", "", INI)), "돋움");
+}
+
 // Insertable servers registered for the test: one with a ProgID of 60 bytes, one without a ProgID.
 class Servers {
 public:

@@ -67,6 +67,27 @@ TEST(UiIni, MissingKeysDefaultsRemovalAndNumbers) {
     EXPECT_EQ(rt::get_ini("Velquin", "Long", "", file), long_value);
 }
 
+// A write that cannot be made answers the system's code, for the caller to tell the user, and changes nothing.
+TEST(UiIni, AWriteThatFailsAnswersTheSystemsCode) {
+    TempFolder folder(L"velquin-ini-held");
+    CurrentFolder here(folder.path());
+    const char* file = ".\\Velquin.INI";
+    ASSERT_TRUE(rt::put_ini("Velquin", "Font", "before", file));
+    // Another program holds the file with no sharing.
+    HANDLE held = CreateFileW(folder.file(L"Velquin.INI").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const rt::FileResult put = rt::put_ini("Velquin", "Font", "after", file);
+    const rt::FileResult removed = rt::remove_ini("Velquin", "Font", file);
+    CloseHandle(held);
+    const rt::FileResult no_folder = rt::put_ini("Velquin", "Font", "x", ".\\gone\\Velquin.INI");
+    EXPECT_EQ(put.code, static_cast<unsigned long>(ERROR_SHARING_VIOLATION)) << put.text();
+    EXPECT_FALSE(put.text().empty());
+    EXPECT_EQ(removed.code, static_cast<unsigned long>(ERROR_SHARING_VIOLATION)) << removed.text();
+    EXPECT_TRUE(no_folder.missing()) << no_folder.code;
+    EXPECT_EQ(rt::get_ini("Velquin", "Font", "", file), "before");
+}
+
 TEST(UiIni, AnExistingCp949FileIsReadAndKeepsItsEncoding) {
     TempFolder folder(L"velquin-ini-ansi");
     CurrentFolder here(folder.path());
