@@ -91,8 +91,14 @@ void RTFWINDOW::PUT_OFFICE() {
         OFC = as_read;
         return;
     }
+    const std::string stored_note = OFFICE.blob(OFC_RECORD::NOTE);
     OFFICE.set_blob(OFC_RECORD::NOTE, RTEXT);
-    if (!OFFICE.put()) rt::stop(rt::error_text());
+    if (!OFFICE.put()) {
+        rt::stop(rt::error_text());
+        // Not stored: the buffer goes back to what is stored, so that the main window shows no unsaved change.
+        OFC = as_read;
+        OFFICE.set_blob(OFC_RECORD::NOTE, stored_note);
+    }
 }
 
 } // namespace

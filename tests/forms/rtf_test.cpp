@@ -4,12 +4,16 @@
 
 #include "organizer/rtftest.h"
 #include "runtime/clock.h"
+#include "runtime/picture.h"
+
+#include <sqlite3.h>
 
 namespace {
 
 using namespace mainwindow_test;
 using rtfform::Ctl;
 using startup_test::WorkFolder;
+using Rows = std::vector<std::string>;
 
 const std::string CALIBRI_BODY = "{\\rtf1{\\fonttbl{\\f0 Gulim;}{\\f1\\fswiss\\fcharset0 Calibri;}}"
                                  "\\f1\\lang1033 a\\f1\\lang1033 b\\lang1042 c\\lang1042 d\\lang1042 e}";
@@ -101,6 +105,47 @@ TEST(RtfWindow, CleansAsksAndStoresOnlyWhenTold) {
         EXPECT_EQ(stored[i].note, CALIBRI_BODY);
         EXPECT_EQ(stored[i].date, 80010 - static_cast<std::int32_t>(i));
     }
+}
+
+// A save that the library refuses (another program holds its write lock) is reported, and the list shows what is
+// stored, not the unsaved title and date.
+TEST(RtfWindow, AFailedSaveLeavesTheListShowingWhatIsStored) {
+    WorkFolder work(L"rtf-locked");
+    startup_test::write_office_ids();
+    Library lib;
+    const std::int32_t doc = lib.document({.date = 80000, .subj = "stored"});
+    lib.get(doc);
+    OFFICE.set_blob(OFC_RECORD::NOTE, CALIBRI_BODY);
+    ASSERT_TRUE(OFFICE.put());
+    lib.close();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open("myOFFICE.VL1", &other), SQLITE_OK);
+    const Rows stored_row = {u8(rt::format(80000.0, "@D9-")), "stored"};
+    uitest::ScriptDriver d;
+    run_steps(d,
+              {[](const View& v) { v.choose(2); },
+               [&](const View& v) {
+                   ASSERT_EQ(OFFICE.send("Recover=0"), "0");
+                   ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+                   v.list().select(v.w, static_cast<int>(velquin::Ctl::LIST2), 1);
+                   v.w.post(rt::EventKind::alert_key, 0, rt::key::ctrl | rt::key::f8);
+               },
+               [&](const View& v) {
+                   sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+                   EXPECT_EQ(d.stops, Rows{"File Is Already Locked"});
+                   EXPECT_EQ((Rows{v.column(1).at(0), v.column(2).at(0)}), stored_row);
+               }},
+              {[&](rt::Window& w) {
+                  w.set_text(Ctl::OFC_SUBJ, "unsaved");
+                  d.message_answers = {1};
+                  w.post(rt::EventKind::accepted, Ctl::OK);
+              }});
+    sqlite3_close(other);
+    lib.reopen();
+    lib.get(doc);
+    EXPECT_EQ(OFC.SUBJ.clip(), "stored");
+    EXPECT_EQ(OFC.DATE, 80000);
+    EXPECT_EQ(OFFICE.blob(OFC_RECORD::NOTE), CALIBRI_BODY);
 }
 
 } // namespace
