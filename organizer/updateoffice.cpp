@@ -560,7 +560,15 @@ void UPDATEOFFICE::load_object(std::string_view bytes) {
 
 void UPDATEOFFICE::create_object(std::string_view progid) {
     object_.clear();
-    if (ole_->create(progid)) ole_->do_verb(rt::verb::open);
+    if (!ole_->create(progid)) {
+        // No document of the chosen type, and not the one the container held before under the new type either.
+        ole_->clear();
+        OFC.EXT.clear();
+        rt::message(k(u"삽입문서를 만들 수 없습니다. OLE ID: ") + std::string(progid) +
+                    k(u"|[설정]에서 PC에 설치된 오피스의 OLE를 선택하세요."));
+        return;
+    }
+    ole_->do_verb(rt::verb::open);
     // The page width of a word-processing document; other programs refuse the property.
     ole_->set_property("Application.ActiveDocument.PageSetup.PageWidth", "600");
 }

@@ -100,4 +100,44 @@ TEST(Embedded, EachTypeIsMadeStoredReopenedAndRemoved) {
     }
 }
 
+// A new embedded document that cannot be made after the old one was removed: the user is told, and the old
+// object is not stored under the new type.
+TEST(Embedded, AFailedCreationStoresNoObject) {
+    WorkFolder work(L"embedded-fail");
+    startup_test::write_office_ids();
+    rt::put_ini("Velquin", "Excel ID", "Velquin.NoSuchServer.1", ".\\Velquin.INI");
+    Library lib;
+    lib.close();
+    uitest::ScriptDriver d;
+    d.popup_answers = {1, 2, 2}; // Word; then "삽입문서 삭제"; then Excel
+    run_program(d, {choose_tree(2),
+                    press(MAIN, static_cast<int>(Ctl::INSERT)),
+                    {INSERT_FORM,
+                     [](rt::Window& w) {
+                         w.set_text(F::OFC_SUBJ, "doc");
+                         w.post(rt::EventKind::accepted, F::OFFICE);
+                     }},
+                    press(INSERT_FORM, static_cast<int>(F::OK)),
+                    open_titled("doc"),
+                    press(CHANGE_FORM, static_cast<int>(F::OFFICE)),
+                    {CHANGE_FORM,
+                     [&](rt::Window& w) {
+                         d.message_answers = {1};
+                         w.post(rt::EventKind::accepted, F::OFFICE);
+                     }},
+                    {CHANGE_FORM,
+                     [](rt::Window& w) {
+                         EXPECT_EQ(u8(w.text(F::OFFICE)), "문서삽입");
+                         w.post(rt::EventKind::accepted, F::OK);
+                     }},
+                    {MAIN, [](rt::Window&) {}}});
+    EXPECT_EQ(texts(d.messages), "[삽입문서를 만들 수 없습니다. OLE ID: Velquin.NoSuchServer.1|[설정]에서 PC에 설치된 오피스의 "
+                                 "OLE를 선택하세요.]");
+    lib.reopen();
+    ASSERT_TRUE(OFFICE.get_at(find_document("doc")));
+    EXPECT_TRUE(OFC.EXT.blank()) << OFC.EXT.clip();
+    EXPECT_EQ(OFC.SIZE, 0);
+    EXPECT_EQ(OFFICE.blob(OFC_RECORD::OBJECT).size(), 0u);
+}
+
 } // namespace
