@@ -289,6 +289,10 @@ void UPDATEOFFICE::RUN_AFILE() {
         }
         path = rt::join_path(folder, Q1.AFILE.clip());
     }
+    if (!rt::path_exists(path)) {
+        rt::message(k(u"링크파일을 찾을 수 없습니다: ") + path);
+        return;
+    }
     TARGETPATH = path;
     rt::start_program(explorer(), path);
 }
