@@ -61,7 +61,7 @@ void beep(Icon sound);
 // The file-open dialog. title is CP949; path holds the starting file name, which may be a folder and a pattern
 // ("C:\dir\*.VL1"), and receives the chosen file's full path (CP949). filter is "name|pattern|name2|pattern2"
 // (a pattern written ".*.VL1" means "*.VL1"). False when the user cancels; path is then left as it was. The
-// dialog changes the current folder as the platform does: callers restore theirs.
+// current folder is the same after the dialog as before it, whatever folder the user browsed.
 bool file_open(std::string_view title, std::string& path, std::string_view filter);
 
 // The save-as dialog, as file_open; an existing file is replaced after the user agreed.

@@ -8,10 +8,17 @@ using uitest::u8;
 
 namespace {
 
-// The driver, answering the save-as dialog as well.
+// The driver, answering the save-as dialog as well; like the platform's dialogs, it leaves the folder `browsed`
+// current when one is given.
 struct FileDriver : uitest::ScriptDriver {
     std::deque<std::string> save_answers;
+    std::wstring browsed;
+    bool file_open(std::string_view title, std::string& path, std::string_view filter) override {
+        if (!browsed.empty()) SetCurrentDirectoryW(browsed.c_str());
+        return ScriptDriver::file_open(title, path, filter);
+    }
     bool file_save(std::string_view, std::string& path, std::string_view) override {
+        if (!browsed.empty()) SetCurrentDirectoryW(browsed.c_str());
         if (save_answers.empty()) return false;
         path = save_answers.front();
         save_answers.pop_front();
@@ -167,8 +174,8 @@ TEST(Body, ABodyLoadsWithTheSameTextAndFormatsAsItsRtfStreamedInAsItIs) {
                              "{\\stylesheet{\\s1\\f2\\fs28 Heading;}}\\uc1\\pard\\f0\\fs20 ";
     std::string lines;
     for (int i = 0; i < 60; ++i)
-        lines += "\\f" + std::to_string(i % 3) + (i % 2 ? "\\fs24 " : "\\fs20 ") + K(u"본문 줄") +
-                 std::to_string(i) + "\\par\n";
+        lines += "\\f" + std::to_string(i % 3) + (i % 2 ? "\\fs24 " : "\\fs20 ") + K(u"본문 줄") + std::to_string(i) +
+                 "\\par\n";
     const std::vector<std::pair<const char*, std::string>> bodies = {
         {"fonts by line", head + lines + "}"},
         {"a switch right after Korean bytes", head + K(u"가나") + "\\f1 ab\\f2 " + K(u"다라") + "\\f0\\par}"},
@@ -190,7 +197,13 @@ TEST(Body, ABodyLoadsWithTheSameTextAndFormatsAsItsRtfStreamedInAsItIs) {
     }
 }
 
-TEST(Body, OpensRtfAndKoreanTextFilesAndSavesAsRtf) {
+std::wstring current_folder() {
+    wchar_t now[MAX_PATH];
+    return GetCurrentDirectoryW(MAX_PATH, now) ? std::wstring(now) : std::wstring();
+}
+
+// The dialogs browse another folder; the current one, where the settings file is looked for, stays as it was.
+TEST(Body, OpensRtfAndKoreanTextFilesAndSavesAsRtfAndKeepsTheCurrentFolder) {
     Form f;
     uitest::TempFolder dir(L"velquin-editor-files");
     const std::wstring text = dir.file(L"메모.txt"), saved = dir.file(L"저장.rtf");
@@ -198,19 +211,27 @@ TEST(Body, OpensRtfAndKoreanTextFilesAndSavesAsRtf) {
     FileDriver d;
     d.file_answers = {rt::narrow(text), rt::narrow(saved)};
     d.save_answers = {rt::narrow(saved)};
+    d.browsed = dir.path();
+    const std::wstring start = current_folder();
+    ASSERT_NE(start, dir.path());
     uitest::DriverScope scope(d);
     f.click(Ctl::OPEN);
     EXPECT_EQ(f.body(), L"한글 메모\r\n둘째 줄");
+    EXPECT_EQ(current_folder(), start) << "after 불러오기";
     f.select(0, 2);
     f.click(Ctl::BOLD);
     const std::string rtf = f.ed.rtf();
     f.click(Ctl::SAVE);
     EXPECT_EQ(uitest::read_bytes(saved), rtf);
+    EXPECT_EQ(current_folder(), start) << "after 다른이름으로 저장";
     f.set_body(L"");
     f.click(Ctl::OPEN);
     EXPECT_EQ(f.ed.rtf(), rtf);
     ASSERT_EQ(d.file_dialogs.size(), 2u);
     EXPECT_EQ(u8(d.file_dialogs[0]), "불러오기");
+    d.file_answers = {""}; // cancelled
+    f.click(Ctl::OPEN);
+    EXPECT_EQ(current_folder(), start) << "after a cancelled 불러오기";
 }
 
 TEST(Body, TheRightClickMenuHasTheStandardEntriesAndTheOwnersAfterThem) {
