@@ -44,6 +44,8 @@ std::string box_text(std::string_view text) {
     for (char c : text) {
         if (c == '|')
             out += "\r\n";
+        else if (c == SHOWN_BAR)
+            out += '|';
         else
             out += c;
     }

@@ -23,7 +23,10 @@ enum class BoxText { fixed, selectable };
 // The texts of a '|'-separated list: "넵|아니" is {"넵", "아니"}; an empty text has none.
 std::vector<std::string> split_bar(std::string_view text);
 
-// A message text as shown: each '|' starts a new line ("\r\n"), so "||" leaves an empty line.
+// In a message text: the character '|' itself, shown as it is, where a '|' would start a new line.
+inline constexpr char SHOWN_BAR = '\x1F';
+
+// A message text as shown: each '|' starts a new line ("\r\n"), so "||" leaves an empty line; SHOWN_BAR is '|'.
 std::string box_text(std::string_view text);
 
 #ifdef _WIN32
