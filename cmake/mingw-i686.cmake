@@ -13,4 +13,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # Test programs are Windows executables; CTest runs them through Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run)
+set(VELQUIN_LANE 32)
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env;VELQUIN_LANE=32;${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run)

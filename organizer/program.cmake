@@ -28,7 +28,8 @@ set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/Velquin.rc APPEND PROPERTY INCLUDE
 # The resource compiler's includes are not tracked: the scripts are built again when the art or its list changes.
 file(GLOB organizer_art CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/art/*)
 set(VELQUIN_ART_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/art.rc ${organizer_art} CACHE INTERNAL "")
-set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/Velquin.rc APPEND PROPERTY OBJECT_DEPENDS ${VELQUIN_ART_DEPENDS})
+set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/Velquin.rc APPEND PROPERTY OBJECT_DEPENDS ${VELQUIN_ART_DEPENDS}
+    ${CMAKE_CURRENT_LIST_DIR}/Velquin.manifest)
 target_compile_options(Velquin PRIVATE ${VELQUIN_WARNINGS})
 target_link_libraries(Velquin PRIVATE organizer_windows)
 # Velquin.exe loads Brovana.dll from its own folder.

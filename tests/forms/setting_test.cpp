@@ -40,6 +40,17 @@ TEST(Settings, FirstRunShowsTheDefaultsAndOkWritesAllSixKeys) {
                       EXPECT_NE(SendMessageW(w.handle(button), BM_GETIMAGE, IMAGE_ICON, 0), 0);
                   EXPECT_EQ(shown(w), (std::vector<std::string>{"맑은 고딕", "11", "Word.Document.8", "Excel.Sheet.8",
                                                                 "PowerPoint.Slide.8"}));
+                  // Dropped, the size list shows all five entries, not a list one pixel high.
+                  const HWND combo = reinterpret_cast<HWND>(
+                      SendMessageW(w.handle(Ctl::OINI_FONTSIZE), CBEM_GETCOMBOCONTROL, 0, 0));
+                  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+                  COMBOBOXINFO info{};
+                  info.cbSize = sizeof info;
+                  ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+                  RECT list{};
+                  GetClientRect(info.hwndList, &list);
+                  EXPECT_GE(list.bottom, 5 * SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+                  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
                   w.select(Ctl::OINI_FONTSIZE, 5); // "9|10|11|12|14"
                   w.post(rt::EventKind::accepted, Ctl::OINI_FONTSIZE);
                   w.post(rt::EventKind::accepted, Ctl::OK);
