@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "runtime/picture.h"
 #include "runtime/text.h"
 
 namespace velquin {
@@ -92,6 +93,14 @@ bool is_own_folder_name(std::string_view name) {
             return false;
     }
     return true;
+}
+
+std::string printed_number(std::string_view value) {
+    const std::string text = rt::clip(value.substr(std::min(value.size(), value.find_first_not_of(' '))));
+    if (!rt::is_numeric(text)) return std::string(value);
+    const std::string shown = rt::format(rt::number(text), "N-7B");
+    const std::size_t digits = shown.find_first_not_of(' ');
+    return digits != std::string::npos && shown.substr(digits) == text ? shown : std::string(value);
 }
 
 } // namespace velquin

@@ -38,6 +38,11 @@ std::uint8_t icon_type(std::string_view ext);
 // of the field (never across the two bytes of one Hangul character). An empty text occurs everywhere.
 bool contains_text(std::string_view field, std::string_view text);
 
+// A list value as it prints in a column other than a date: through the picture "N-7B" when that picture shows it
+// unchanged (a whole number without leading zeros or a plus sign that fits seven places, "12345" or "-12"); any other
+// value ("3.5", "007", "0", "12345678", a telephone number, "12 K") prints as its text.
+std::string printed_number(std::string_view value);
+
 // True when a category name may be used as a folder under the link root: not blank, not "." or "..", and no
 // character that would reach another folder or match others ("\", "/", ":", "*", "?").
 bool is_own_folder_name(std::string_view name);

@@ -164,10 +164,12 @@ private:
     }
 
     // With a match found and not yet used it is replaced; otherwise the next one is found and replaced at once.
+    // One occurrence only, whatever the options held before: a replace-all's bit is not carried over.
     void replace_next() {
         if (!found_) found_ = find_next();
         if (found_ && position_ != -1 && editor_) {
-            editor_->replace(search(), cut(w_->text(Ctl::RTEXT)), options_ + rt::rtf_find::replace_one, position_);
+            const long options = (options_ & ~rt::rtf_find::replace_all) + rt::rtf_find::replace_one;
+            editor_->replace(search(), cut(w_->text(Ctl::RTEXT)), options, position_);
             w_->display();
         }
         found_ = false;
@@ -180,6 +182,8 @@ private:
             not_found(text);
             return;
         }
+        // The text changed everywhere: no earlier match stands at its place any more.
+        position_ = -1;
         found_ = true;
         w_->display();
     }

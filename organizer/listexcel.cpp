@@ -45,6 +45,13 @@ std::uint8_t EXCELWRITE(std::string& SFILENAME, const std::string& SHEETNAME, Bo
     BOOK = is_xml_workbook(SFILENAME) ? xlCreateXMLBookCA() : xlCreateBookCA();
     if (!BOOK) return 0;
     SHEET = xlBookAddSheetA(BOOK, SHEETNAME.c_str(), nullptr);
+    if (!SHEET) {
+        // Cells written to no sheet would be lost, and the saved workbook would hold none.
+        xlBookReleaseA(BOOK);
+        BOOK = nullptr;
+        rt::message(k(u"엑셀파일에 시트를 만들지 못해 저장하지 못했습니다. ||") + SHEETNAME);
+        return 0;
+    }
     xlBookSetDefaultFontA(BOOK, FONTNAME.c_str(), 11);
     return 1;
 }
@@ -63,12 +70,16 @@ void LISTEXCEL(const std::string& title, rt::Queue<LISTFORMAT>& FQ, rt::Queue<Q2
         ~FolderBack() { SetCurrentDirectoryW(rt::wide(path).c_str()); }
     } folder_back{PATHNOW};
     if (!EXCELWRITE(SFILENAME, SHEETNAME, BOOK, SHEET)) return;
-    // An .xls sheet holds 65,536 rows, the header row among them: a longer list would lose its last rows, so it
-    // goes only into an .xlsx workbook.
-    if (!is_xml_workbook(SFILENAME) && Q2.records() > XLS_BODY_ROWS) {
+    // A sheet holds 65,536 rows (.xls) or 1,048,576 (.xlsx), the header row among them: a longer list would lose
+    // its last rows. Too long for .xls it may go into an .xlsx workbook; too long for that, into none.
+    if (Q2.records() > body_rows(SFILENAME)) {
         xlBookReleaseA(BOOK);
-        rt::message(k(u"목록이 65,535개보다 많아 .xls 파일에 모두 담을 수 없습니다.|파일 이름 끝을 .xlsx로 하여 다시 "
-                      u"저장해 주세요."));
+        if (is_xml_workbook(SFILENAME))
+            rt::message(k(u"목록이 1,048,575개보다 많아 엑셀파일 하나에 모두 담을 수 없습니다.|목록을 나누어 저장해 "
+                          u"주세요."));
+        else
+            rt::message(k(u"목록이 65,535개보다 많아 .xls 파일에 모두 담을 수 없습니다.|파일 이름 끝을 .xlsx로 하여 "
+                          u"다시 저장해 주세요."));
         return;
     }
 

@@ -32,6 +32,10 @@ bool is_xml_workbook(std::string_view name) {
     return !n.empty() && (n.back() == 'x' || n.back() == 'X');
 }
 
+std::size_t body_rows(std::string_view workbook_name) {
+    return is_xml_workbook(workbook_name) ? XLSX_BODY_ROWS : XLS_BODY_ROWS;
+}
+
 bool is_date_header(std::string_view header) {
     static const std::string edited = rt::to_cp949(u"편집일"), deleted = rt::to_cp949(u"삭제일");
     const std::string h = rt::clip(header);

@@ -20,8 +20,10 @@ std::string workbook_name(std::string_view chosen);
 // True when the name (without trailing blanks) ends in "x" or "X": an .xlsx workbook; else an .xls one.
 bool is_xml_workbook(std::string_view name);
 
-// The list rows an .xls sheet holds below its header row.
+// The list rows a sheet holds below its header row: 65,535 in an .xls workbook, 1,048,575 in an .xlsx one.
 inline constexpr std::size_t XLS_BODY_ROWS = 65535;
+inline constexpr std::size_t XLSX_BODY_ROWS = 1048575;
+std::size_t body_rows(std::string_view workbook_name);
 
 // True for the list's two date columns, "편집일" and "삭제일".
 bool is_date_header(std::string_view header);

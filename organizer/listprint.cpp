@@ -1,9 +1,10 @@
 // LISTPRINT: the document list printed as a report. The rows go into page images in batches of 200 per timer
-// event of the progress window, then the preview shows them and the report prints them on its answer.
+// event of the progress window, then the preview shows them and prints them when asked.
 #ifdef _WIN32
 
 #include "organizer/listprint.h"
 
+#include "organizer/doclist.h"
 #include "organizer/reportpreview.h"
 #include "organizer/texts.h"
 #include "runtime/clock.h"
@@ -146,8 +147,12 @@ void LISTPRINT_PROC::run(const std::string& title) {
         ENDOUT();
         return;
     }
-    REPORTPREVIEW(WMFQUE);
-    if (GLOBALRESPONSE == 1) report_->set_flush(true);
+    // The pages are printed from the open preview, so that a print that fails leaves them in view.
+    REPORTPREVIEW(WMFQUE, [this] {
+        const rt::PrintResult result = report_->send(LOC.TITLE.clip());
+        rt::print_failure_message(result);
+        return result == rt::PrintResult::printed;
+    });
     ENDOUT();
 }
 
@@ -202,8 +207,8 @@ void LISTPRINT_PROC::PRINTQUE() {
             const std::string name = FQ.NAME.clip();
             if (name == edit_date() || name == delete_date())
                 value = rt::format(rt::number(value), "D9");
-            else if (rt::is_numeric(rt::clip(value)))
-                value = rt::format(rt::number(value), "N-7B");
+            else
+                value = printed_number(value);
             PRT->VALUE[static_cast<std::size_t>(n - 1)] = value;
         });
         ++ROWCOUNTER;
@@ -231,10 +236,15 @@ bool LISTPRINT_PROC::PROGRESSWINDOW() {
             }
             PRINTQUE();
             if (static_cast<std::size_t>(ROWCOUNTER) > rows) break;
-        } else if (e.is(rt::EventKind::accepted, PrgCtl::PRG_CANCEL)) {
+        } else if (e.is(rt::EventKind::accepted, PrgCtl::PRG_CANCEL) || e.kind == rt::EventKind::close_window) {
+            // The close box and Alt+F4 are Cancel too: the rows printed so far are not the list.
             ENDOUT();
             return false;
         }
+    }
+    if (static_cast<std::size_t>(ROWCOUNTER) <= rows) { // the loop ended some other way before the last row
+        ENDOUT();
+        return false;
     }
     progress_->close();
     progress_.reset();

@@ -6,6 +6,7 @@
 #include "organizer/names.h"
 #include "organizer/standard.h"
 #include "organizer/texts.h"
+#include "runtime/prompt.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
 
@@ -60,12 +61,13 @@ void NEWDBFORM::SETUPSCREEN() {
 // The name becomes a file name in the start folder, and the file name up to its extension the link root: it
 // must stay one name in that folder, hold no ".", and leave a path that the settings can hold.
 bool NEWDBFORM::name_is_usable() {
-    const char16_t* refusal = nullptr;
+    std::string refusal;
     if (bad_library_name(NEWDB.view()))
-        refusal = u"DB명이 비어 있거나 마침표나 \\ / : * ? \" < > | 가 들어 있습니다. 다른 이름을 입력하세요.";
+        refusal = k(u"DB명이 비어 있거나 마침표나 \\ / : * ? \" < > ") + rt::SHOWN_BAR +
+                  k(u" 가 들어 있습니다. 다른 이름을 입력하세요.");
     else if (GLO.HOMEPATH.clip().size() + 1 + NEWDB.clip().size() + 4 > OINI.DB.size())
-        refusal = u"DB 파일 경로가 너무 깁니다. 더 짧은 DB명을 입력하세요.";
-    return !refusal || refuse_entry(*window_, Ctl::NEWDB, k(refusal));
+        refusal = k(u"DB 파일 경로가 너무 깁니다. 더 짧은 DB명을 입력하세요.");
+    return refusal.empty() || refuse_entry(*window_, Ctl::NEWDB, refusal);
 }
 
 void NEWDBFORM::run() {

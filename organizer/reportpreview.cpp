@@ -107,6 +107,8 @@ void PREVIEW::events() {
         case E::accepted:
             switch (static_cast<PreviewCtl>(e.control)) {
             case PreviewCtl::PRINTREPORT:
+                // A print that failed was explained; the pages stay in view to be printed again.
+                if (print_ && !print_()) break;
                 RETURNVALUE = 1;
                 w.post(E::close_window);
                 break;
@@ -232,8 +234,8 @@ void PREVIEW::CHANGEDISPLAY() {
     }
 }
 
-void REPORTPREVIEW(rt::PageImageQueue& pages) {
-    PREVIEW(pages).run();
+void REPORTPREVIEW(rt::PageImageQueue& pages, PreviewPrint print) {
+    PREVIEW(pages, std::move(print)).run();
 }
 
 // --- the page jump ----------------------------------------------------------------------------------------------

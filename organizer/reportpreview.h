@@ -7,6 +7,7 @@
 #include "runtime/window.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace velquin {
@@ -29,16 +30,20 @@ enum class PreviewCtl : int {
 // The page-jump window's controls.
 enum class JumpCtl : int { JUMPPROMPT = 1, JUMPPAGE, OKBUTTON, CANCELBUTTON };
 
+// Prints the pages from the open preview: true when they went to the printer; false after telling the user why
+// not, and the preview stays open.
+using PreviewPrint = std::function<bool()>;
+
 // Shows the pages of the queue (row n is page n; at least one row) and leaves the answer in GLOBALRESPONSE:
-// 1 when the user pressed print, 2 otherwise. The queue is only read.
-void REPORTPREVIEW(rt::PageImageQueue& pages);
+// 1 when the user pressed print (and `print`, when given, printed them), 2 otherwise. The queue is only read.
+void REPORTPREVIEW(rt::PageImageQueue& pages, PreviewPrint print = {});
 
 // Asks for a page from 1 to INPUT_TOTALPAGES; the page chosen with OK, or INPUT_CURRENTPAGE when cancelled.
 std::int32_t PREVIEW_JUMPTOPAGE(std::int32_t INPUT_CURRENTPAGE, std::int32_t INPUT_TOTALPAGES);
 
 class PREVIEW {
 public:
-    explicit PREVIEW(rt::PageImageQueue& pages) : Q(pages) {}
+    PREVIEW(rt::PageImageQueue& pages, PreviewPrint print) : Q(pages), print_(std::move(print)) {}
     void run();
 
     static rt::WindowDesc description();
@@ -55,6 +60,7 @@ private:
     void place(PreviewCtl control, int x, int y, int w, int h);
 
     rt::PageImageQueue& Q;
+    PreviewPrint print_;
     std::unique_ptr<rt::Window> window_;
     std::int32_t CURRENTPAGE = 1;
     std::int32_t IMAGECOUNT = 0;

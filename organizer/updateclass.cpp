@@ -128,7 +128,8 @@ bool CLASSFORM::name_is_new() {
     if (bad_folder_name(OFC.SUBJ.view()))
         return refuse_entry(*window_, Ctl::OFC_SUBJ,
                             k(u"분류명은 링크파일 폴더명으로 쓰입니다. 빈 이름, 마침표로 끝나는 이름, "
-                              u"\\ / : * ? \" < > | 가 들어간 이름은 쓸 수 없습니다."));
+                              u"\\ / : * ? \" < > ") +
+                                rt::SHOWN_BAR + k(u" 가 들어간 이름은 쓸 수 없습니다."));
     // Every category, those in the trash too, and "분류없음"; compared exactly as typed.
     for (std::size_t n = 1; n <= GNODE.records(); ++n) {
         if (GNODE.row(n).NODENAME == OFC.SUBJ)

@@ -44,6 +44,8 @@ std::string box_text(std::string_view text) {
     for (char c : text) {
         if (c == '|')
             out += "\r\n";
+        else if (c == SHOWN_BAR)
+            out += '|';
         else
             out += c;
     }
@@ -450,12 +452,38 @@ std::wstring dialog_filter(std::string_view filter, std::string_view fallback_pa
 
 } // namespace
 
+namespace {
+
+// Sets the current folder back to the one it found when it goes: a file dialog moves it to the folder browsed
+// last, and files named relative to it (the settings file, a library) would be looked for there.
+class KeptFolder {
+public:
+    KeptFolder() {
+        const DWORD n = GetCurrentDirectoryW(0, nullptr);
+        folder_.resize(n);
+        if (n == 0 || GetCurrentDirectoryW(n, folder_.data()) >= n) folder_.clear();
+    }
+    ~KeptFolder() {
+        if (!folder_.empty() && !SetCurrentDirectoryW(folder_.c_str()))
+            report_failure("SetCurrentDirectoryW", narrow(folder_));
+    }
+    KeptFolder(const KeptFolder&) = delete;
+    KeptFolder& operator=(const KeptFolder&) = delete;
+
+private:
+    std::wstring folder_;
+};
+
+} // namespace
+
 bool file_open(std::string_view title, std::string& path, std::string_view filter) {
+    const KeptFolder kept;
     if (the_driver) return the_driver->file_open(title, path, filter);
     return file_dialog(false, title, path, filter);
 }
 
 bool file_save(std::string_view title, std::string& path, std::string_view filter) {
+    const KeptFolder kept;
     if (the_driver) return the_driver->file_save(title, path, filter);
     return file_dialog(true, title, path, filter);
 }

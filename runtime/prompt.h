@@ -23,7 +23,10 @@ enum class BoxText { fixed, selectable };
 // The texts of a '|'-separated list: "넵|아니" is {"넵", "아니"}; an empty text has none.
 std::vector<std::string> split_bar(std::string_view text);
 
-// A message text as shown: each '|' starts a new line ("\r\n"), so "||" leaves an empty line.
+// In a message text: the character '|' itself, shown as it is, where a '|' would start a new line.
+inline constexpr char SHOWN_BAR = '\x1F';
+
+// A message text as shown: each '|' starts a new line ("\r\n"), so "||" leaves an empty line; SHOWN_BAR is '|'.
 std::string box_text(std::string_view text);
 
 #ifdef _WIN32
@@ -61,7 +64,7 @@ void beep(Icon sound);
 // The file-open dialog. title is CP949; path holds the starting file name, which may be a folder and a pattern
 // ("C:\dir\*.VL1"), and receives the chosen file's full path (CP949). filter is "name|pattern|name2|pattern2"
 // (a pattern written ".*.VL1" means "*.VL1"). False when the user cancels; path is then left as it was. The
-// dialog changes the current folder as the platform does: callers restore theirs.
+// current folder is the same after the dialog as before it, whatever folder the user browsed.
 bool file_open(std::string_view title, std::string& path, std::string_view filter);
 
 // The save-as dialog, as file_open; an existing file is replaced after the user agreed.

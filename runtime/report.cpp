@@ -286,11 +286,17 @@ const std::vector<INT>& Report::advances(HFONT f, std::wstring_view text) {
     return advances_;
 }
 
+PrintResult Report::send(std::string_view title) {
+    if (!is_open()) return PrintResult::discarded;
+    if (dc_) end_page();
+    if (files_.empty()) return PrintResult::discarded;
+    return write_failed_ ? PrintResult::failed : print_pages(title);
+}
+
 PrintResult Report::close(std::string_view title) {
     if (!is_open()) return PrintResult::discarded;
     if (dc_) end_page();
-    PrintResult result = PrintResult::discarded;
-    if (flush_ && !files_.empty()) result = write_failed_ ? PrintResult::failed : print_pages(title);
+    const PrintResult result = flush_ ? send(title) : PrintResult::discarded;
     remove_files();
     pages_ = nullptr;
     flush_ = false;

@@ -119,8 +119,11 @@ public:
     void end_page();
     // Whether closing sends the pages to the printer.
     void set_flush(bool on) noexcept { flush_ = on; }
-    // Closes the report: prints the finished pages when marked to flush (as document `title`, CP949), then
-    // removes the page files and their folder. The queue keeps its rows.
+    // Sends the pages finished so far to the default printer (as document `title`, CP949) and keeps the report
+    // open, so that a failed print can be tried again; discarded when there is no page.
+    PrintResult send(std::string_view title = {});
+    // Closes the report: prints the finished pages when marked to flush (as with send()), then removes the page
+    // files and their folder. The queue keeps its rows.
     PrintResult close(std::string_view title = {});
 
     // Pages finished so far, and whether writing one failed.

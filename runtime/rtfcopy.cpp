@@ -128,7 +128,8 @@ std::string with_shared_formats(std::string_view rtf) {
     copy_to(table_end);
     out += "{" + filler + "\\fnil\\fcharset0 " + std::string(filler_face) + ";}";
     for (const auto& [at, n] : switches) {
-        if (std::find(defined.begin(), defined.end(), n) == defined.end()) continue;
+        // A switch before the table (some writers put one in the header) stays as it is: the copy has passed it.
+        if (at < table_end || std::find(defined.begin(), defined.end(), n) == defined.end()) continue;
         copy_to(at);
         out += filler;
     }

@@ -114,7 +114,8 @@ long RTFCONTROLCLASS::replace(std::string_view text, std::string_view replacemen
     const std::wstring what = wide(text), with = wide(replacement);
     const WPARAM flags = search_flags(options & ~rtf_find::up) | FR_DOWN;
     CHARRANGE found{};
-    if (options & rtf_find::replace_all) {
+    // Replacing the one occurrence wins over replacing every occurrence when a caller passes both.
+    if ((options & rtf_find::replace_all) && !(options & rtf_find::replace_one)) {
         // Every occurrence from the start of the text, as one step of the undo history: the stretch from the first
         // occurrence to the end of the last is replaced in a hidden copy and put back in one piece, formats kept.
         CHARRANGE span{-1, -1};

@@ -3,6 +3,7 @@
 #include "xl/bytes.h"
 #include "xl/cfb.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -85,7 +86,9 @@ std::string globals(Book& book, std::vector<std::uint64_t>& sheet_list, std::uin
     bool korean = false;
     for (const char16_t c : font)
         korean = korean || c >= 0x80;
-    for (int i = 0; i < 4; ++i) { // fonts 0-3; number 4 does not exist in the format
+    // Five fonts, the default one each time: a format's font number 4 stands for none, so the table's fifth
+    // record is font 5, and readers expect the table to reach it.
+    for (int i = 0; i < 5; ++i) {
         b.clear();
         put16(b, static_cast<unsigned>(book.font_size() * 20));
         put16(b, 0);
@@ -139,9 +142,86 @@ std::string row_record(int row, unsigned col_first, unsigned col_last, const Row
     return r;
 }
 
+// Rows go out in blocks of 32 row numbers (0-31, 32-63, ...): the ROW records of the block's rows, then their
+// cells row by row, then a DBCELL record that points back at the first ROW record and at each row's first cell.
+// The sheet's INDEX record lists the DBCELL of every block from the first row's to the last row's, empty ones too.
+constexpr int ROW_BLOCK = 32;
+
+class RowBlocks {
+public:
+    RowBlocks(Output& out, int first_block) : out_(out), block_(first_block) {}
+
+    // A row of the block being filled or of a later one: its ROW record and its cell records.
+    void add(int row, std::string row_record, std::string_view cells) {
+        while (block_ < row / ROW_BLOCK)
+            flush();
+        rows_.push_back({std::move(row_record), std::string(cells)});
+    }
+    // Writes the blocks up to and including the last one.
+    void finish(int last_block) {
+        while (block_ <= last_block)
+            flush();
+    }
+    // Stream positions of the DBCELL records written, in block order.
+    const std::vector<std::uint32_t>& dbcells() const { return dbcells_; }
+
+private:
+    void flush() {
+        std::string chunk;
+        for (const Row& r : rows_)
+            chunk += r.row_record;
+        // Each row's first cell: the first from the end of the first ROW record, the others from the previous one.
+        std::string offsets;
+        std::size_t from = rows_.empty() ? 0 : rows_.front().row_record.size();
+        for (const Row& r : rows_) {
+            put16(offsets, static_cast<unsigned>(chunk.size() - from));
+            from = chunk.size();
+            chunk += r.cells;
+        }
+        std::string b;
+        put32(b, rows_.empty() ? 0 : static_cast<std::uint32_t>(chunk.size())); // back to the first ROW record
+        b += offsets;
+        dbcells_.push_back(static_cast<std::uint32_t>(out_.tell() - HEADER + chunk.size()));
+        record(chunk, 0x00D7, b); // DBCELL
+        out_.write(chunk);
+        rows_.clear();
+        ++block_;
+    }
+
+    struct Row {
+        std::string row_record, cells;
+    };
+    Output& out_;
+    int block_;
+    std::vector<Row> rows_;
+    std::vector<std::uint32_t> dbcells_;
+};
+
 // A sheet's substream; rows stream from the sheet's spill to the output.
 bool write_sheet(Sheet& sheet, bool first, Output& out) {
+    const auto& rows = sheet.rows();
+    // The rows that get a ROW record: those with cells and those with a height or format of their own.
+    int low = sheet.empty() ? -1 : sheet.first_row(), high = sheet.empty() ? -1 : sheet.last_row();
+    if (!rows.empty()) {
+        low = low < 0 ? rows.begin()->first : std::min(low, rows.begin()->first);
+        high = std::max(high, rows.rbegin()->first);
+    }
+    const int first_block = low < 0 ? 0 : low / ROW_BLOCK, last_block = low < 0 ? -1 : high / ROW_BLOCK;
+
     std::string s = bof(0x0010), b;
+    // INDEX: the rows with cells, where DEFCOLWIDTH stands, and the DBCELL positions, filled in once written.
+    const std::uint64_t index_at = out.tell() + s.size();
+    put32(b, 0);
+    put32(b, sheet.empty() ? 0 : static_cast<std::uint32_t>(sheet.first_row()));
+    put32(b, sheet.empty() ? 0 : static_cast<std::uint32_t>(sheet.last_row() + 1));
+    const std::size_t index_body = b.size() + 4;
+    put32(b, static_cast<std::uint32_t>(out.tell() - HEADER + s.size() + 4 + index_body +
+                                        4 * static_cast<std::size_t>(last_block - first_block + 1)));
+    b.append(4 * static_cast<std::size_t>(last_block - first_block + 1), '\0');
+    record(s, 0x020B, b);
+    b.clear();
+    put16(b, 8);
+    record(s, 0x0055, b); // DEFCOLWIDTH: eight characters
     const auto& cols = sheet.cols();
     for (auto it = cols.begin(); it != cols.end();) {
         auto end = it;
@@ -171,39 +251,41 @@ bool write_sheet(Sheet& sheet, bool first, Output& out) {
     record(s, 0x0200, b); // DIMENSIONS
     out.write(s);
 
-    const auto& rows = sheet.rows();
+    RowBlocks blocks(out, first_block);
     auto attr = rows.begin();
-    std::string chunk;
-    auto flush = [&](bool all) {
-        if (all || chunk.size() >= (1u << 16)) {
-            out.write(chunk);
-            chunk.clear();
-        }
-    };
     const bool walked = sheet.for_each_row([&](int row, std::string_view cells) {
         for (; attr != rows.end() && attr->first < row; ++attr)
-            chunk += row_record(attr->first, 0, 0, &attr->second);
+            blocks.add(attr->first, row_record(attr->first, 0, 0, &attr->second), {});
         const RowInfo* info = attr != rows.end() && attr->first == row ? &(attr++)->second : nullptr;
         // The encoded row starts with its first column and the column after its last.
         const auto u16 = [&](std::size_t at) {
             return static_cast<unsigned>(static_cast<unsigned char>(cells[at]) |
                                          static_cast<unsigned char>(cells[at + 1]) << 8);
         };
-        if (info) chunk += row_record(row, u16(0), u16(2), info);
-        chunk.append(cells.substr(4));
-        flush(false);
+        blocks.add(row, row_record(row, u16(0), u16(2), info), cells.substr(4));
         return out.ok();
     });
     for (; attr != rows.end(); ++attr)
-        chunk += row_record(attr->first, 0, 0, &attr->second);
+        blocks.add(attr->first, row_record(attr->first, 0, 0, &attr->second), {});
+    blocks.finish(last_block);
+    std::string positions;
+    for (const std::uint32_t at : blocks.dbcells())
+        put32(positions, at);
+    if (!positions.empty()) out.patch(index_at + 4 + index_body, positions.data(), positions.size());
+
+    std::string end;
     b.clear();
     put16(b, first ? 0x06B6 : 0x00B6); // grid, headers, zeros; the first sheet selected and shown
-    for (int i = 0; i < 5; ++i)
-        put16(b, i == 2 ? 0x40 : 0);
+    put16(b, 0);                       // first row shown
+    put16(b, 0);                       // first column shown
+    put16(b, 0x40);                    // grid line colour: the automatic one
+    put16(b, 0);
+    put16(b, 0); // zoom of the page-break preview: the default
+    put16(b, 0); // zoom of the normal view: the default
     put32(b, 0);
-    record(chunk, 0x023E, b); // WINDOW2
-    record(chunk, 0x000A, {});
-    flush(true);
+    record(end, 0x023E, b); // WINDOW2
+    record(end, 0x000A, {});
+    out.write(end);
     return walked && out.ok();
 }
 
@@ -244,10 +326,25 @@ bool biff_save(Book& book, Output& out) {
     put32(counts, static_cast<std::uint32_t>(text_cells));
     put32(counts, strings.unique());
     if (!strings.spill().patch(4, counts.data(), counts.size())) return false;
+    const std::uint64_t sst_at = out.tell() - HEADER;
     out.write(strings.spill());
-    std::string eof;
-    record(eof, 0x000A, {});
-    out.write(eof);
+    // EXTSST: the start of every dsst-th text, in at most 128 buckets of a multiple of eight texts each.
+    const std::uint32_t unique = strings.unique(), every = SharedStrings::MARK_EVERY;
+    std::uint32_t dsst = std::max<std::uint32_t>(every, (unique + 127) / 128);
+    dsst = (dsst + every - 1) / every * every;
+    std::string ext;
+    put16(ext, dsst);
+    const auto& marks = strings.marks();
+    for (std::uint32_t first = 0; first < unique; first += dsst) {
+        const SharedStrings::Mark& m = marks.at(first / every);
+        put32(ext, static_cast<std::uint32_t>(sst_at + m.at));
+        put16(ext, m.in_record);
+        put16(ext, 0);
+    }
+    std::string tail;
+    record(tail, 0x00FF, ext);
+    record(tail, 0x000A, {});
+    out.write(tail);
     bool first = true;
     for (std::size_t i = 0; i < book.sheets().size() && out.ok(); ++i) {
         std::string at;

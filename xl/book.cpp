@@ -97,6 +97,8 @@ bool SharedStrings::add_biff(std::u16string_view text) {
     if (first_record_ && record_.empty()) record_.assign(8, '\0'); // the counts, set at the save
     // The length and flags never stand apart from the first character.
     if (record_.size() + 3 + char_size > BIFF_RECORD_MAX && !close_record()) return false;
+    if (unique_ % MARK_EVERY == 0)
+        marks_.push_back({spill_.size() + 4 + record_.size(), static_cast<std::uint16_t>(4 + record_.size())});
     put16(record_, static_cast<unsigned>(text.size()));
     record_ += static_cast<char>(wide ? 1 : 0);
     std::size_t at = 0;

@@ -59,6 +59,14 @@ public:
     Spill& spill() { return spill_; }
     // Ends the last BIFF record; call before reading the spill.
     bool finish();
+    // Where every eighth BIFF text (numbers 0, 8, 16, ...) starts: its offset in the spill, and its offset in the
+    // SST or CONTINUE record that holds it, the record's header counted. The EXTSST record points at them.
+    struct Mark {
+        std::uint64_t at = 0;
+        std::uint16_t in_record = 0;
+    };
+    static constexpr std::uint32_t MARK_EVERY = 8;
+    const std::vector<Mark>& marks() const { return marks_; }
 
 private:
     bool add_biff(std::u16string_view text);
@@ -78,6 +86,7 @@ private:
     Spill spill_;
     std::string record_; // the BIFF record being filled
     bool first_record_ = true;
+    std::vector<Mark> marks_;
 };
 
 class Book;

@@ -251,6 +251,37 @@ TEST(ReplaceDialog, ReplaceAllIsOneUndoStepThatKeepsFormatsAndAReplaceAfterItRep
     EXPECT_EQ(u8(again.titles[0]), "찾아 바꾸기");
 }
 
+// A replacement that holds the search text shows a second replace-all: "cat" -> "cats" would make "catss".
+TEST(ReplaceDialog, AReplaceAfterReplaceAllAfterAFindReplacesNothingMore) {
+    Form f;
+    f.set_body(L"cat cat");
+    f.select(0, 0);
+    Script s;
+    std::wstring after_all, after_replace;
+    s.steps = {
+        [&](rt::Window& w) {
+            w.set_text(Dlg::STEXT, "cat");
+            w.set_text(Dlg::RTEXT, "cats");
+            w.post(rt::EventKind::accepted, Dlg::FIND);
+        },
+        press(Dlg::REPLACEALL),
+        [&](rt::Window& w) {
+            after_all = f.body();
+            w.post(rt::EventKind::accepted, Dlg::REPLACE);
+        },
+        [&](rt::Window& w) {
+            after_replace = f.body();
+            w.post(rt::EventKind::accepted, Dlg::CANCEL);
+        },
+    };
+    EXPECT_FALSE(s.run(f, true)) << "found was used up by the replace after replace-all";
+    EXPECT_EQ(after_all, L"cats cats");
+    EXPECT_EQ(after_replace, L"cats cats");
+    // The editor replaces one occurrence when asked for one, even with the every-occurrence bit set too.
+    EXPECT_EQ(f.ed.replace("cat", "dog", rt::rtf_find::replace_one + rt::rtf_find::replace_all, 5), 5);
+    EXPECT_EQ(f.body(), L"cats dogs");
+}
+
 TEST(FindDialog, TheToolbarButtonOpensItAndKillClosesAnOpenDialogFirst) {
     Form f;
     f.set_body(L"xyz");

@@ -4,6 +4,7 @@
 
 #include "organizer/newdb.h"
 #include "runtime/ini.h"
+#include "runtime/prompt.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ TEST(NewLibrary, CreatedInTheStartFolderAndOpened) {
     std::string first_title;
     const Step new_library = [](const View& v) { v.w.post(rt::EventKind::accepted, velquin::Ctl::NEWDB); };
     std::vector<FormStep> form = {name("work", Ctl::CANCEL)};
-    for (const char* refused : {"my.db", "a/b", "a:b", "", ".."})
+    for (const char* refused : {"my.db", "a/b", "a:b", "", "..", "a|b"})
         form.push_back([&d, refused](rt::Window& w) {
             d.message_answers.push_back(1);
             name(refused)(w);
@@ -61,9 +62,11 @@ TEST(NewLibrary, CreatedInTheStartFolderAndOpened) {
               form);
     EXPECT_TRUE(exists(work.file(L"my work.VL1")));
     EXPECT_EQ(rt::get_ini("Velquin", "DefaultDB", "", ".\\Velquin.INI"), GLO.HOMEPATH.clip() + "\\my work.VL1");
-    ASSERT_EQ(d.messages.size(), 5u);
+    ASSERT_EQ(d.messages.size(), 6u);
     EXPECT_EQ(d.messages[0].text, d.messages[4].text);
-    EXPECT_EQ(d.beeps, 5);
+    const std::string shown = u8(rt::box_text(d.messages[5].text)); // "a|b": the box names the "|"
+    EXPECT_NE(shown.find("\\ / : * ? \" < > | 가 들어 있습니다"), std::string::npos) << shown;
+    EXPECT_EQ(d.beeps, 6);
 }
 
 } // namespace

@@ -135,22 +135,73 @@ TEST(ListPrint, TrashViewDatesAndValues) {
     EXPECT_EQ(page_folders_left(), 0);
 }
 
-TEST(ListPrint, CancelEndsWithoutPreviewOrPrint) {
+// Cancel, the close box and Alt+F4 on the progress window all end the call: the rows printed so far are never
+// previewed or printed as if they were the list.
+TEST(ListPrint, CancelOrClosingTheProgressWindowEndsWithoutPreviewOrPrint) {
     WorkFolder work(L"print-cancel");
     startup_test::write_office_ids();
     Library lib;
     add_documents(lib, 450);
     lib.close();
-    PrintDriver d;
-    d.on_event = [](rt::Window& w, const rt::Event& e) {
-        if (e.kind == EventKind::timer && u8(w.title()) == PROGRESS_TITLE)
-            w.post(EventKind::accepted, PrgCtl::PRG_CANCEL);
+    const struct {
+        const char* name;
+        std::function<void(rt::Window&)> stop;
+    } cases[] = {
+        {"cancel", [](rt::Window& w) { w.post(EventKind::accepted, PrgCtl::PRG_CANCEL); }},
+        {"close box", [](rt::Window& w) { PostMessageW(w.hwnd(), WM_CLOSE, 0, 0); }},
+        {"Alt+F4", [](rt::Window& w) { PostMessageW(w.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
     };
-    print_view(d, 2, [](rt::Window& w) { w.post(EventKind::accepted, PreviewCtl::PRINTREPORT); });
-    EXPECT_TRUE(d.saw(u"인쇄 중..."));
-    EXPECT_FALSE(d.saw(u"보고서 미리보기"));
-    EXPECT_EQ(d.timers[PROGRESS_TITLE], 1);
-    EXPECT_TRUE(d.messages.empty());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PrintDriver d;
+        d.on_event = [&](rt::Window& w, const rt::Event& e) {
+            if (e.kind == EventKind::timer && u8(w.title()) == PROGRESS_TITLE && d.timers[PROGRESS_TITLE] == 1)
+                c.stop(w);
+        };
+        print_view(d, 2, [](rt::Window& w) { w.post(EventKind::accepted, PreviewCtl::PRINTREPORT); });
+        EXPECT_TRUE(d.saw(u"인쇄 중..."));
+        EXPECT_FALSE(d.saw(u"보고서 미리보기"));
+        EXPECT_LE(d.timers[PROGRESS_TITLE], 2);
+        EXPECT_TRUE(d.messages.empty());
+        EXPECT_EQ(page_folders_left(), 0);
+    }
+}
+
+// A value goes through "N-7B" only where the picture shows it unchanged; others print as their text.
+TEST(ListPrint, NumbersPrintThroughThePictureOnlyWhereItKeepsThem) {
+    const struct {
+        const char* value;
+        const char* printed; // the text drawn; "" draws nothing
+    } cases[] = {
+        {"12345", "  12345"}, {"3.5", "3.5"},     {"12345678", "12345678"},       {"0", "0"},
+        {"007", "007"},       {"-12", "    -12"}, {"02-123-4567", "02-123-4567"},
+    };
+    rt::Queue<LISTFORMAT> FQ;
+    FQ.NO = 2;
+    FQ.NAME = "c";
+    FQ.WIDTH = 50;
+    FQ.add();
+    rt::Queue<Q2TYPE> Q2;
+    for (const auto& c : cases) {
+        static_cast<Q2TYPE&>(Q2) = Q2TYPE{};
+        Q2.SUBJ = c.value;
+        Q2.add();
+    }
+    PrintDriver d;
+    bool seen = false;
+    d.on_other = [&](rt::Window& w) {
+        if (u8(w.title()) != PREVIEW_TITLE) return;
+        seen = true;
+        const PageSeen p = shown_page(w);
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            const Words row = p.words(FIRST_ROW_Y + static_cast<int>(i) * ROW_HEIGHT);
+            EXPECT_EQ(row, Words{cases[i].printed}) << '"' << cases[i].value << '"';
+        }
+        w.post(EventKind::accepted, PreviewCtl::EXITREPORT);
+    };
+    uitest::DriverScope scope(d);
+    LISTPRINT("t", FQ, Q2);
+    EXPECT_TRUE(seen);
     EXPECT_EQ(page_folders_left(), 0);
 }
 
@@ -211,8 +262,9 @@ TEST(ListPrint, ColumnLayouts) {
     EXPECT_EQ(page_folders_left(), 0);
 }
 
-// Print pressed with no printer installed: a clear message, and the pages still go away.
-TEST(ListPrint, PrintWithoutPrinterSaysSo) {
+// Print pressed with no printer installed: a clear message while the preview stays open, so that the pages can
+// still be read or printed once a printer is there; the pages go away when it closes.
+TEST(ListPrint, PrintWithoutPrinterSaysSoAndKeepsThePreview) {
     remove_test_printer();
     rt::Queue<LISTFORMAT> FQ;
     FQ.NO = 2;
@@ -224,14 +276,25 @@ TEST(ListPrint, PrintWithoutPrinterSaysSo) {
     Q2.add();
     PrintDriver d;
     d.message_answers = {rt::button::ok};
-    d.on_other = [](rt::Window& w) {
-        if (u8(w.title()) == PREVIEW_TITLE) w.post(EventKind::accepted, PreviewCtl::PRINTREPORT);
+    int waits = 0;
+    std::size_t messages_while_open = 0;
+    d.on_other = [&](rt::Window& w) {
+        if (u8(w.title()) != PREVIEW_TITLE) return;
+        if (++waits == 1) {
+            w.post(EventKind::accepted, PreviewCtl::PRINTREPORT);
+        } else {
+            messages_while_open = d.messages.size();
+            w.post(EventKind::accepted, PreviewCtl::EXITREPORT);
+        }
     };
     uitest::DriverScope scope(d);
     LISTPRINT("t", FQ, Q2);
+    EXPECT_EQ(waits, 2) << "the preview closed after the failed print";
+    EXPECT_EQ(messages_while_open, 1u);
     ASSERT_EQ(d.messages.size(), 1u);
     EXPECT_EQ(u8(d.messages[0].text),
               "설치된 프린터가 없어 인쇄하지 못했습니다.|프린터를 설치한 뒤 다시 인쇄하십시오.");
+    EXPECT_EQ(GLOBALRESPONSE, 2);
     EXPECT_EQ(page_folders_left(), 0);
 }
 

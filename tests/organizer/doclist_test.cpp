@@ -30,6 +30,25 @@ TEST(DocList, IconTypesByExactUpperCaseType) {
     EXPECT_EQ(icon_type(""), 0);
 }
 
+// Only a value that "N-7B" shows unchanged goes through it; everything else prints as it stands.
+TEST(DocList, PrintedNumbersOnlyWhereThePictureKeepsThem) {
+    const struct {
+        const char* value;
+        const char* printed;
+    } cases[] = {
+        {"12345", "  12345"},     {"-12", "    -12"},
+        {"1234567", "1234567"},   {"12345 ", "  12345"},
+        {"3.5", "3.5"},           {"12345678", "12345678"},
+        {"-1234567", "-1234567"}, {"0", "0"},
+        {"007", "007"},           {"+5", "+5"},
+        {"1e3", "1e3"},           {"02-123-4567", "02-123-4567"},
+        {"12 K", "12 K"},         {"", ""},
+        {"1,234", "1,234"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(printed_number(c.value), c.printed) << '"' << c.value << '"';
+}
+
 TEST(DocList, SearchIsByteExactOnWholeCharacters) {
     EXPECT_TRUE(contains_text("Annual report 2026", "report"));
     EXPECT_FALSE(contains_text("Annual REPORT", "report"));
@@ -51,8 +70,8 @@ TEST(DocList, SearchIsByteExactOnWholeCharacters) {
 TEST(DocList, FolderNamesStayInsideTheLinkRoot) {
     EXPECT_TRUE(is_own_folder_name(to_cp949(u"회의 자료")));
     EXPECT_TRUE(is_own_folder_name("a.b   "));
-    for (const char* bad : {"", "   ", ".", "..", "...", ". .", "a.", "a .", " .", "..\\x", "a/b", "c:", "C:\\Windows", "*",
-                            "a?", "a\"b", "a<b", "a>b", "a|b"})
+    for (const char* bad : {"", "   ", ".", "..", "...", ". .", "a.", "a .", " .", "..\\x", "a/b", "c:", "C:\\Windows",
+                            "*", "a?", "a\"b", "a<b", "a>b", "a|b"})
         EXPECT_FALSE(is_own_folder_name(bad)) << bad;
     // No CP949 trail byte is a separator: a lead byte before '\' is a byte of its own, and the '\' counts.
     EXPECT_FALSE(is_own_folder_name("\x95\x5C"));

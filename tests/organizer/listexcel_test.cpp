@@ -28,6 +28,12 @@ TEST(ListExcel, OnlyPlainNumbersAreNumbers) {
         EXPECT_EQ(plain_number(c.text), c.value) << '"' << c.text << '"';
 }
 
+TEST(ListExcel, ASheetHoldsTheRowsOfItsKindBelowTheHeader) {
+    EXPECT_EQ(velquin::body_rows("a.xls"), 65535u);
+    EXPECT_EQ(velquin::body_rows("a.xls.txt"), 65535u);
+    EXPECT_EQ(velquin::body_rows("a.XLSX "), 1048575u);
+}
+
 TEST(ListExcel, DateSerialsCountFrom1899December30) {
     EXPECT_EQ(velquin::date_serial("82525"), 46364);
     EXPECT_EQ(velquin::date_serial("0"), std::nullopt);

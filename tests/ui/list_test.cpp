@@ -561,7 +561,7 @@ BOOL CALLBACK collect_lists(HWND h, LPARAM lp) {
 }
 
 // The platform's dialog: it lists the files of the filter's pattern (written ".*.VL1") in the starting folder,
-// and answers the full path of the file chosen.
+// answers the full path of the file chosen, and leaves the current folder as it was.
 TEST(UiFileOpen, DialogListsThePatternAndAnswersThePath) {
     TempFolder folder(L"velquin-open");
     write_bytes(folder.file(L"보관.VL1"), "x");
@@ -589,6 +589,9 @@ TEST(UiFileOpen, DialogListsThePatternAndAnswersThePath) {
         return rt::narrow(cur);
     }();
     const bool chosen = rt::file_open(K(u"라이브러리 열기"), path, K(u"벨퀸 파일|.*.VL1"));
+    wchar_t after_folder[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, after_folder);
+    EXPECT_EQ(rt::narrow(after_folder), before_folder) << "the dialog left the folder it browsed current";
     SetCurrentDirectoryW(rt::wide(before_folder).c_str());
     ASSERT_TRUE(closer.acted());
     EXPECT_TRUE(closer.seen.caption == L"라이브러리 열기") << u8(closer.seen.caption);

@@ -71,8 +71,12 @@ void small(const std::string& path, bool xml) {
     expect(xlSheetWriteNumA(s, 4, 0, 1e-5, nullptr), "small number");
     expect(!xlSheetWriteNumA(s, 3, 0, 1, nullptr), "a row already written is refused");
     expect(xlSheetSetRowA(s, 0, 15, f.header, 0), "row");
-    // A second sheet whose name the formats do not allow as it is.
-    expect(xlBookAddSheetA(book, "a[b]:c/d*e?f\\g 12345678901234567890", nullptr) != nullptr, "second sheet");
+    // A second sheet whose name the formats do not allow as it is, with rows far apart: a row of its own height
+    // alone in the second block of 32 rows, a cell in the fourth, none in the first and third.
+    const SheetHandle second = xlBookAddSheetA(book, "a[b]:c/d*e?f\\g 12345678901234567890", nullptr);
+    expect(second != nullptr, "second sheet");
+    expect(xlSheetWriteStrA(second, 100, 2, "far", nullptr), "far cell");
+    expect(xlSheetSetRowA(second, 40, 20, nullptr, 0), "far row");
     expect(xlBookSaveA(book, path.c_str()), "save");
     xlBookReleaseA(book);
 }
