@@ -1,5 +1,5 @@
 // The parts of the main window's category tree and document list that need no window: the list's column
-// layouts, the texts a list row shows, the search test, and which category folders may be removed.
+// layouts, the texts a list row shows, and the search test.
 #pragma once
 
 #include <cstdint>
@@ -37,9 +37,5 @@ std::uint8_t icon_type(std::string_view ext);
 // True when the search text occurs in the field byte for byte, starting and ending on whole CP949 characters
 // of the field (never across the two bytes of one Hangul character). An empty text occurs everywhere.
 bool contains_text(std::string_view field, std::string_view text);
-
-// True when a category name may be used as a folder under the link root: not blank, not "." or "..", and no
-// character that would reach another folder or match others ("\", "/", ":", "*", "?").
-bool is_own_folder_name(std::string_view name);
 
 } // namespace velquin

@@ -62,7 +62,8 @@ void NEWDBFORM::SETUPSCREEN() {
 bool NEWDBFORM::name_is_usable() {
     const char16_t* refusal = nullptr;
     if (bad_library_name(NEWDB.view()))
-        refusal = u"DB명이 비어 있거나 마침표나 \\ / : * ? \" < > | 가 들어 있습니다. 다른 이름을 입력하세요.";
+        refusal = u"DB명이 비어 있거나 마침표나 \\ / : * ? \" < > | 가 들어 있거나, CON PRN AUX NUL COM1~COM9 "
+                  u"LPT1~LPT9 같은 장치 이름입니다. 다른 이름을 입력하세요.";
     else if (GLO.HOMEPATH.clip().size() + 1 + NEWDB.clip().size() + 4 > OINI.DB.size())
         refusal = u"DB 파일 경로가 너무 깁니다. 더 짧은 DB명을 입력하세요.";
     return !refusal || refuse_entry(*window_, Ctl::NEWDB, k(refusal));
