@@ -28,7 +28,7 @@ TEST(NewLibrary, CreatedInTheStartFolderAndOpened) {
     std::string first_title;
     const Step new_library = [](const View& v) { v.w.post(rt::EventKind::accepted, velquin::Ctl::NEWDB); };
     std::vector<FormStep> form = {name("work", Ctl::CANCEL)};
-    for (const char* refused : {"my.db", "a/b", "a:b", "", ".."})
+    for (const char* refused : {"my.db", "a/b", "a:b", "", "..", "CON", "nul", "COM1", "LPT1", "aux"})
         form.push_back([&d, refused](rt::Window& w) {
             d.message_answers.push_back(1);
             name(refused)(w);
@@ -61,9 +61,10 @@ TEST(NewLibrary, CreatedInTheStartFolderAndOpened) {
               form);
     EXPECT_TRUE(exists(work.file(L"my work.VL1")));
     EXPECT_EQ(rt::get_ini("Velquin", "DefaultDB", "", ".\\Velquin.INI"), GLO.HOMEPATH.clip() + "\\my work.VL1");
-    ASSERT_EQ(d.messages.size(), 5u);
-    EXPECT_EQ(d.messages[0].text, d.messages[4].text);
-    EXPECT_EQ(d.beeps, 5);
+    ASSERT_EQ(d.messages.size(), 10u);
+    for (const auto& m : d.messages) EXPECT_EQ(m.text, d.messages[0].text);
+    EXPECT_NE(u8(d.messages[0].text).find("CON PRN AUX NUL"), std::string::npos);
+    EXPECT_EQ(d.beeps, 10);
 }
 
 } // namespace
