@@ -336,6 +336,7 @@ void UPDATEOFFICE::keep_renames_possible(std::string_view folder) {
             if (Q1.APATH.blank() && Q1.AFILE == to) {
                 Q1.AFILE = from;
                 Q1.put();
+                list_->refresh();
                 break;
             }
         }
