@@ -5,9 +5,11 @@
 #include "organizer/browseoffice.h"
 
 #include "organizer/doclist.h"
+#include "organizer/linkfiles.h"
 #include "organizer/office.h"
 #include "organizer/texts.h"
 #include "runtime/clock.h"
+#include "runtime/files.h"
 #include "runtime/listbox.h"
 #include "runtime/prompt.h"
 #include "runtime/text.h"
@@ -34,27 +36,6 @@ void add_tree_row(TREE_QUEUE& tree, std::u16string_view name, std::int32_t icon,
     tree.TSORT = number;
     tree.POINTER = 0;
     tree.add();
-}
-
-// Removes the files of a category's folder and its empty sub-folders (no deeper), then the folder itself.
-// Entries that cannot be removed are passed over; false when the folder is left standing.
-bool remove_category_folder(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE h = FindFirstFileW((folder + L"\\*.*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-        std::vector<std::wstring> files, folders;
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? folders : files).push_back(folder + L"\\" + name);
-        } while (FindNextFileW(h, &found));
-        FindClose(h);
-        for (const std::wstring& f : files)
-            DeleteFileW(f.c_str());
-        for (const std::wstring& d : folders)
-            RemoveDirectoryW(d.c_str());
-    }
-    return RemoveDirectoryW(folder.c_str()) != FALSE;
 }
 
 } // namespace
@@ -217,23 +198,15 @@ void BROWSEOFFICE::RESTORE_CATEGORY() {
     show_tree_row(2);
 }
 
-// A category in the trash goes for good: its folder of linked files, then its documents and its record at once.
+// A category in the trash goes for good: its documents and its record at once, then its folder of linked
+// files, so that a failed delete leaves every file.
 void BROWSEOFFICE::DELETE_CATEGORY() {
     if (rt::message(k(u"분류와 포함된 문서를 완전히 삭제합니다. 복구할 수 없습니다. "), k(u"주의"),
                     rt::Icon::information, k(u"확인|취소"), 2, rt::Modal::system) != 1)
         return;
-    // Only a real sub-folder of the link root is removed; a name that would reach elsewhere removes nothing.
-    if (is_own_folder_name(TREE.NODENAME.view())) {
-        const std::string DELPATH = GLO.DBPATH.clip() + "\\" + TREE.NODENAME.clip();
-        const std::wstring folder = rt::wide(DELPATH);
-        const DWORD attributes = GetFileAttributesW(folder.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            !remove_category_folder(folder)) {
-            rt::message(k(u"파일 또는 폴더를 일부 삭제하지 못했습니다.  사용중인 파일이 있는지 확인해 보세요. || "
-                          u"탐색기로 해당폴더를 직접 삭제해도 됩니다."));
-            return;
-        }
-    }
+    // The folder as the category's name gives it, while the category is still in GNODE.
+    const std::optional<std::string> DELPATH = link_folder(TREE.TREENO);
+    const std::string name = TREE.NODENAME.clip();
     // Nothing is deleted unless everything is: no document is left without its category.
     switch (delete_category(TREE.TREENO)) {
     case CategoryFailure::none:
@@ -251,6 +224,18 @@ void BROWSEOFFICE::DELETE_CATEGORY() {
     case CategoryFailure::file:
         rt::stop(rt::error_text());
         return;
+    }
+    if (!DELPATH) {
+        // A name that may not be a folder's has no folder: nothing on disk is touched for it.
+        rt::message("[" + name + k(u"] 분류명은 폴더명으로 쓸 수 없는 이름이라 링크파일 폴더는 그대로 둡니다."));
+    } else if (rt::folder_exists(*DELPATH)) {
+        // Files that other documents link there (trashed ones of this category, one of a category with the
+        // same folder) stay for them.
+        const LinkIndex linked;
+        const rt::FolderTree links(GLO.DBPATH.view());
+        if (!links.remove_folder(*DELPATH, [&](std::string_view f) { return linked.linked(*DELPATH, f); }).ok())
+            rt::message(k(u"파일 또는 폴더를 일부 삭제하지 못했습니다.  사용중인 파일이 있는지 확인해 보세요. || "
+                          u"탐색기로 해당폴더를 직접 삭제해도 됩니다."));
     }
     SET_TREE();
     show_tree_row(2);

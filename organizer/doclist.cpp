@@ -81,20 +81,6 @@ bool contains_text(std::string_view field, std::string_view text) {
     return false;
 }
 
-bool is_own_folder_name(std::string_view name) {
-    const std::string n = rt::clip(name);
-    // Windows drops a trailing dot or blank from a folder name: "x." is "x", and "..." or ". ." the root itself.
-    if (n.empty() || n.back() == '.' || n.back() == ' ') return false;
-    // A trail byte may look like '\\' (0x5C) but belongs to its character: only one-byte characters count.
-    for (std::size_t i = 0; i < n.size(); i += char_length(n, i)) {
-        const auto c = static_cast<unsigned char>(n[i]);
-        if (char_length(n, i) == 2) continue;
-        if (c < 0x20 || std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos)
-            return false;
-    }
-    return true;
-}
-
 std::string printed_number(std::string_view value) {
     const std::string text = rt::clip(value.substr(std::min(value.size(), value.find_first_not_of(' '))));
     if (!rt::is_numeric(text)) return std::string(value);

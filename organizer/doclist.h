@@ -1,5 +1,5 @@
 // The parts of the main window's category tree and document list that need no window: the list's column
-// layouts, the texts a list row shows, the search test, and which category folders may be removed.
+// layouts, the texts a list row shows, and the search test.
 #pragma once
 
 #include <cstdint>
@@ -42,9 +42,5 @@ bool contains_text(std::string_view field, std::string_view text);
 // unchanged (a whole number without leading zeros or a plus sign that fits seven places, "12345" or "-12"); any other
 // value ("3.5", "007", "0", "12345678", a telephone number, "12 K") prints as its text.
 std::string printed_number(std::string_view value);
-
-// True when a category name may be used as a folder under the link root: not blank, not "." or "..", and no
-// character that would reach another folder or match others ("\", "/", ":", "*", "?").
-bool is_own_folder_name(std::string_view name);
 
 } // namespace velquin

@@ -3,6 +3,8 @@
 #include "organizer/filelink.h"
 
 #include "organizer/globals.h"
+#include "organizer/names.h"
+#include "organizer/standard.h"
 #include "runtime/files.h"
 #include "runtime/prompt.h"
 
@@ -123,6 +125,14 @@ void FILELINK::OK_ACCEPTED() {
     G8.AREMARK = w.text(Ctl::G8_AREMARK);
     if (G8.AFILE.blank()) {
         rt::message(k(u"파일을 선택하세요"));
+        return;
+    }
+    // The name is the file's name in the document's folder.
+    if (ACTION != 3 && bad_path_name(G8.AFILE.view())) {
+        refuse_entry(w, Ctl::G8_AFILE,
+                     k(u"링크파일명으로 쓸 수 없는 이름입니다. 마침표나 공백으로 끝나는 이름, \\ / : * ? \" < > ") +
+                         rt::SHOWN_BAR +
+                         k(u" 가 들어간 이름, CON PRN AUX NUL COM1~COM9 LPT1~LPT9 같은 장치 이름은 쓸 수 없습니다."));
         return;
     }
     ACTION = 0;

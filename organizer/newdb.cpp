@@ -64,7 +64,8 @@ bool NEWDBFORM::name_is_usable() {
     std::string refusal;
     if (bad_library_name(NEWDB.view()))
         refusal = k(u"DB명이 비어 있거나 마침표나 \\ / : * ? \" < > ") + rt::SHOWN_BAR +
-                  k(u" 가 들어 있습니다. 다른 이름을 입력하세요.");
+                  k(u" 가 들어 있거나, CON PRN AUX NUL COM1~COM9 LPT1~LPT9 같은 장치 이름입니다. 다른 이름을 "
+                    u"입력하세요.");
     else if (GLO.HOMEPATH.clip().size() + 1 + NEWDB.clip().size() + 4 > OINI.DB.size())
         refusal = k(u"DB 파일 경로가 너무 깁니다. 더 짧은 DB명을 입력하세요.");
     return refusal.empty() || refuse_entry(*window_, Ctl::NEWDB, refusal);

@@ -7,6 +7,7 @@
 #include "organizer/office.h"
 #include "organizer/standard.h"
 #include "organizer/texts.h"
+#include "runtime/files.h"
 #include "runtime/prompt.h"
 #include "runtime/text.h"
 
@@ -125,14 +126,18 @@ bool CLASSFORM::name_fits() {
 
 bool CLASSFORM::name_is_new() {
     // The name is the name of the category's folder below the link root.
-    if (bad_folder_name(OFC.SUBJ.view()))
+    if (bad_path_name(OFC.SUBJ.view()))
         return refuse_entry(*window_, Ctl::OFC_SUBJ,
-                            k(u"분류명은 링크파일 폴더명으로 쓰입니다. 빈 이름, 마침표로 끝나는 이름, "
+                            k(u"분류명은 링크파일 폴더명으로 쓰입니다. 빈 이름, 마침표나 공백으로 끝나는 이름, "
                               u"\\ / : * ? \" < > ") +
-                                rt::SHOWN_BAR + k(u" 가 들어간 이름은 쓸 수 없습니다."));
-    // Every category, those in the trash too, and "분류없음"; compared exactly as typed.
+                                rt::SHOWN_BAR +
+                                k(u" 가 들어간 이름, CON PRN AUX NUL COM1~COM9 LPT1~LPT9 같은 장치 이름은 쓸 수 "
+                                  u"없습니다."));
+    // Every category, those in the trash too, and "분류없음". Folder names ignore the case of Latin letters, so
+    // names that differ only in it would share one folder.
+    const std::string name = rt::upper(OFC.SUBJ.clip());
     for (std::size_t n = 1; n <= GNODE.records(); ++n) {
-        if (GNODE.row(n).NODENAME == OFC.SUBJ)
+        if (rt::upper(GNODE.row(n).NODENAME.clip()) == name)
             return refuse_entry(*window_, Ctl::OFC_SUBJ,
                                 k(u"동일한 이름의 분류가 이미 있습니다. 다른 이름을 입력하세요"));
     }
@@ -152,20 +157,18 @@ void CLASSFORM::write() {
 }
 
 bool CLASSFORM::PUT_OFFICE(rt::Status& written) {
-    const std::string root = GLO.DBPATH.clip() + "\\";
-    const std::wstring from = rt::wide(root + PRE_SUBJ.clip()), to = rt::wide(root + OFC.SUBJ.clip());
+    const rt::FolderTree links(GLO.DBPATH.view());
+    const std::string from = rt::join_path(links.root(), PRE_SUBJ.view()), to = rt::join_path(links.root(), OFC.SUBJ.view());
     // An old name that was never a proper folder name names no folder of this category: nothing is moved.
-    const DWORD attributes = GetFileAttributesW(from.c_str());
-    const bool moved = !bad_folder_name(PRE_SUBJ.view()) && attributes != INVALID_FILE_ATTRIBUTES &&
-                       (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (moved && !MoveFileW(from.c_str(), to.c_str())) {
+    const bool moved = !bad_path_name(PRE_SUBJ.view()) && rt::folder_exists(from);
+    if (moved && !links.move(from, to).ok()) {
         rt::beep();
         rt::message(k(u" 링크파일을 저장한 폴더명을 변경할 수 없습니다. 폴더내 파일이 사용중이 아닌지 점검해 보세요."));
         return false;
     }
     written = OFFICE.put();
     // The record keeps the old name: so does the folder, or its files would no longer be found.
-    if (!written && moved) MoveFileW(to.c_str(), from.c_str());
+    if (!written && moved) (void)links.move(to, from);
     return true;
 }
 

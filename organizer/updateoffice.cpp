@@ -6,8 +6,10 @@
 
 #include "organizer/doclist.h"
 #include "organizer/filelink.h"
+#include "organizer/names.h"
 #include "organizer/office.h"
 #include "runtime/droplist.h"
+#include "runtime/files.h"
 #include "runtime/listbox.h"
 #include "runtime/ole.h"
 #include "runtime/picture.h"
@@ -462,12 +464,7 @@ void UPDATEOFFICE::LINK_CHANGE() {
     G8.AREMARK = Q1.AREMARK;
     G8.APATH = Q1.APATH;
     FILELINK().run();
-    if (ACTION == 0) {
-        // Only a file that lies in the folder is removed at the save: one still to be copied has none there.
-        if (SAVED_ACTION == 2 && !(Q1.AFILE == G8.AFILE) && Q1.APATH.blank()) {
-            DELQ.DFILE = Q1.AFILE;
-            DELQ.add();
-        }
+    if (ACTION == 0 && (SAVED_ACTION != 2 || !Q1.APATH.blank() || change_stored_link())) {
         Q1.AFILE = G8.AFILE;
         Q1.AREMARK = G8.AREMARK;
         Q1.APATH = G8.APATH;
@@ -475,6 +472,30 @@ void UPDATEOFFICE::LINK_CHANGE() {
         list_->refresh();
     }
     ACTION = SAVED_ACTION;
+}
+
+// A stored link of a changed document edited in the link form (G8 holds the edit): its file is renamed at the
+// save when only the name changed, and removed when another file took its place. False when the edit is refused.
+bool UPDATEOFFICE::change_stored_link() {
+    const std::string file = stored_name(Q1.AFILE.view()), row = Q1.AFILE.clip(), name = G8.AFILE.clip();
+    const std::optional<std::string> folder = document_folder(PRENODE, OFC.SORT);
+    const bool found = folder && !bad_path_name(file);
+    // The link's own file chosen again: the link stays a link to the file in the folder.
+    if (!G8.APATH.blank() && found && rt::same_file(G8.APATH.clip(), rt::join_path(*folder, file))) G8.APATH.clear();
+    if (G8.APATH.blank()) {
+        if (name == row) return true;
+        if (found && !rename_allowed(*folder, file, name)) return false;
+        std::erase_if(renamed_, [&](const auto& r) { return r.second == row; });
+        if (name != file) renamed_.emplace_back(file, name);
+        return true;
+    }
+    // Another file: the one in the folder goes at the save, unless the new one takes its name.
+    std::erase_if(renamed_, [&](const auto& r) { return r.second == row; });
+    if (file != name) {
+        DELQ.DFILE = file;
+        DELQ.add();
+    }
+    return true;
 }
 
 void UPDATEOFFICE::LINK_DELETE() {
@@ -486,8 +507,10 @@ void UPDATEOFFICE::LINK_DELETE() {
     FILELINK().run();
     if (ACTION == 0) {
         if (SAVED_ACTION == 2 && Q1.APATH.blank()) {
-            DELQ.DFILE = G8.AFILE;
+            const std::string row = Q1.AFILE.clip();
+            DELQ.DFILE = stored_name(row);
             DELQ.add();
+            std::erase_if(renamed_, [&](const auto& r) { return r.second == row; });
         }
         Q1.del();
         list_->refresh();

@@ -7,6 +7,7 @@
 #ifdef _WIN32
 
 #include "organizer/globals.h"
+#include "organizer/linkfiles.h"
 #include "runtime/resizer.h"
 #include "runtime/rtfcontrol.h"
 #include "runtime/window.h"
@@ -15,6 +16,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #ifdef DELETE
 #undef DELETE
@@ -115,6 +118,7 @@ private:
     void LINK_INSERT();
     void LINK_CHANGE();
     void LINK_DELETE();
+    bool change_stored_link();
     bool get_link_row(); // the selected row of ?LIST1 into Q1's buffer; the message when there is none
     void SAVE();
     void close_form();
@@ -125,16 +129,23 @@ private:
     void PUT_OFFICE();
     void DELETE_OFFICE();
     void FILEPROCESS();
-    void DELQ_FILE();
+    void DELQ_FILE(std::string_view folder);
+    void MOVE_FILES(std::string_view source, std::int16_t category);
     void RUN_AFILE();
     bool body_fits();
     void store_object();
-    // The folder of a category's linked files: the link root for 0 and below, else the root and the category's
-    // name; nothing when the category is not in GNODE or its name cannot be a folder.
-    std::optional<std::string> folder_of(std::int16_t node) const;
+    std::optional<std::string> folder_of(std::int16_t node) const; // link_folder: nothing for an unusable name
     std::optional<std::string> name_of(std::int16_t node) const;
+    bool usable_link(std::string_view name) const; // false, after telling the user, for a name left alone
     void remove_linked(std::string_view folder, std::string_view name);
     bool store_entry_file(std::string_view afile); // copies Q1's row file into TARGETPATH; false: skipped
+    void undo_copies();                            // the store failed: the files it made go again
+    void finish_copies();                          // the store succeeded: the replacements take their place
+    bool rename_allowed(std::string_view folder, std::string_view from, std::string_view to) const;
+    void keep_renames_possible(std::string_view folder);
+    void RENAME_FILES(std::string_view folder);
+    std::string stored_name(std::string_view name) const; // the name of a row's file in the folder now
+    const LinkIndex& linked_files();                      // the library's links, read once per store
 
     // Body and embedded document behind their controls.
     void body_to_screen();
@@ -162,6 +173,13 @@ private:
     std::unique_ptr<RTFCONTROL1> editor_; // RTFCONTROL1: drives ?RTEXT and the toolbar
     bool body_shown_ = false;             // the editor holds RTEXT
     bool body_pending_ = false;           // RTEXT goes into the editor at the first size event
+    // Files of a store in progress: copies made before the record was written, and copies that replace a file
+    // of the folder once it was (temporary name, name).
+    std::vector<std::string> made_;
+    std::vector<std::pair<std::string, std::string>> replacing_;
+    // Stored links given another name in the form: the file's name in the folder, the link's name now.
+    std::vector<std::pair<std::string, std::string>> renamed_;
+    std::optional<LinkIndex> index_; // read when first needed, dropped when the records change
 };
 
 } // namespace velquin

@@ -5,6 +5,7 @@
 
 #ifdef _WIN32
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,32 @@ std::string file_name_of(std::string_view path);
 
 // Sets the process's current folder.
 FileResult set_current_folder(std::string_view path);
+
+// The changing file operations of a program that makes paths below one folder from names it reads from its own
+// files: the last guard against a name that would reach elsewhere. A path is in the tree when it is spelt as the
+// root, a backslash and plain names (plain_name), and lies below the root once made whole; any other path is
+// refused with ERROR_BAD_PATHNAME before the system sees it.
+class FolderTree {
+public:
+    explicit FolderTree(std::string_view root);
+    const std::string& root() const noexcept { return root_; }
+    bool holds(std::string_view path) const;
+
+    // As the functions above, on paths in the tree.
+    FileResult make_folder(std::string_view path) const;
+    FileResult remove_file(std::string_view path) const;
+    // The source may lie anywhere; the target must lie in the tree.
+    FileResult copy_file(std::string_view source, std::string_view target) const;
+    // A file or folder to another place; with `replace` an existing target file is replaced.
+    FileResult move(std::string_view source, std::string_view target, bool replace = false) const;
+    // Removes the folder's files that `keep` does not claim (asked with each file's name) and its empty
+    // sub-folders, then the folder when nothing is left in it. Fails when a removal failed; kept files are no
+    // failure.
+    FileResult remove_folder(std::string_view path, const std::function<bool(std::string_view name)>& keep) const;
+
+private:
+    std::string root_;
+};
 
 } // namespace rt
 

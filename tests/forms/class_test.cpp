@@ -110,13 +110,17 @@ TEST(ClassForm, NamesThatAreTooLongTakenOrNoFolderNameAreRefused) {
     Library lib;
     lib.category(1, 1, u"보고서");
     lib.category(2, 0, u"지난 계획", true);
+    lib.category(3, 0, u"Reports", true);
     lib.document({});
     lib.close();
     uitest::ScriptDriver d;
     const std::string fifteen = K(u"가나다라마바사아자차카타파하가"); // 30 bytes
     std::vector<FormStep> tries;
-    std::vector<std::string> refused = {fifteen + "a", K(u"분류없음"), K(u"지난 계획"), K(u"보고서"), "..",  "a.",
-                                        "a/b",         "c:x",          "a\\b",          "",           "   ", "a|b"};
+    // Folder names ignore the case of Latin letters; device names are no folders.
+    std::vector<std::string> refused = {fifteen + "a", K(u"분류없음"), K(u"지난 계획"), K(u"보고서"), "rEPORTS",
+                                        "..",          "a.",           "a/b",           "c:x",         "a\\b",
+                                        "",            "   ",          "CON",           "nul.txt",     "Lpt1",
+                                        "a|b"};
     for (const std::string& n : refused)
         tries.push_back([&d, n](rt::Window& w) {
             d.message_answers.push_back(1);
@@ -138,10 +142,12 @@ TEST(ClassForm, NamesThatAreTooLongTakenOrNoFolderNameAreRefused) {
     const std::string taken = "동일한 이름의 분류가 이미 있습니다. 다른 이름을 입력하세요\n";
     const std::string folder = u8(d.messages.back().text) + "\n";
     EXPECT_EQ(texts(d, 0),
-              too_long + taken + taken + taken + folder + folder + folder + folder + folder + folder + folder + folder);
-    // The box shows every character the name may not hold, "|" too, on one line.
+              too_long + taken + taken + taken + taken + folder + folder + folder + folder + folder + folder + folder +
+                  folder + folder + folder + folder);
+    // The box shows every character the name may not hold, "|" too, on one line, and names the device names.
     const std::string shown = u8(rt::box_text(d.messages.back().text));
     EXPECT_NE(shown.find("\\ / : * ? \" < > | 가 들어간"), std::string::npos) << shown;
+    EXPECT_NE(folder.find("CON PRN AUX NUL"), std::string::npos) << folder;
     EXPECT_EQ(d.beeps, static_cast<int>(refused.size()));
 }
 

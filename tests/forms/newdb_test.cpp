@@ -29,7 +29,7 @@ TEST(NewLibrary, CreatedInTheStartFolderAndOpened) {
     std::string first_title;
     const Step new_library = [](const View& v) { v.w.post(rt::EventKind::accepted, velquin::Ctl::NEWDB); };
     std::vector<FormStep> form = {name("work", Ctl::CANCEL)};
-    for (const char* refused : {"my.db", "a/b", "a:b", "", "..", "a|b"})
+    for (const char* refused : {"my.db", "a/b", "a:b", "", "..", "CON", "nul", "COM1", "LPT1", "aux", "a|b"})
         form.push_back([&d, refused](rt::Window& w) {
             d.message_answers.push_back(1);
             name(refused)(w);
@@ -62,11 +62,12 @@ TEST(NewLibrary, CreatedInTheStartFolderAndOpened) {
               form);
     EXPECT_TRUE(exists(work.file(L"my work.VL1")));
     EXPECT_EQ(rt::get_ini("Velquin", "DefaultDB", "", ".\\Velquin.INI"), GLO.HOMEPATH.clip() + "\\my work.VL1");
-    ASSERT_EQ(d.messages.size(), 6u);
-    EXPECT_EQ(d.messages[0].text, d.messages[4].text);
-    const std::string shown = u8(rt::box_text(d.messages[5].text)); // "a|b": the box names the "|"
-    EXPECT_NE(shown.find("\\ / : * ? \" < > | 가 들어 있습니다"), std::string::npos) << shown;
-    EXPECT_EQ(d.beeps, 6);
+    ASSERT_EQ(d.messages.size(), 11u);
+    for (const auto& m : d.messages) EXPECT_EQ(m.text, d.messages[0].text);
+    EXPECT_NE(u8(d.messages[0].text).find("CON PRN AUX NUL"), std::string::npos);
+    const std::string shown = u8(rt::box_text(d.messages[10].text)); // "a|b": the box names the "|"
+    EXPECT_NE(shown.find("\\ / : * ? \" < > | 가 들어 있거나"), std::string::npos) << shown;
+    EXPECT_EQ(d.beeps, 11);
 }
 
 } // namespace

@@ -137,7 +137,7 @@ TEST(Tree, ATrashedCategoryComesBackAtThePlaceOfItsNumber) {
     EXPECT_EQ(OFC.NODE, 2);
 }
 
-TEST(Tree, DeletingForGoodRemovesOnlyTheCategorysOwnFolder) {
+TEST(Tree, DeletingForGoodRemovesOnlyTheCategorysOwnFiles) {
     WorkFolder work(L"kim.js"); // a dot in the library's folder
     startup_test::write_office_ids();
     Library lib;
@@ -146,9 +146,11 @@ TEST(Tree, DeletingForGoodRemovesOnlyTheCategorysOwnFolder) {
     const std::int32_t up = lib.category(3, 0, u"..", true);
     const std::int32_t gone = lib.category(4, 0, u"없는폴더", true);
     const std::int32_t dotted = lib.category(5, 0, u"가.", true); // Windows would take it for "가"
-    const std::int32_t d1 = lib.document({.node = 2, .subj = "d1", .sort = 10002});
+    const std::int32_t device = lib.category(6, 0, u"CON", true);
+    const std::int32_t d1 = lib.document({.node = 2, .subj = "d1", .afile1 = "a.txt", .sort = 10002});
     const std::int32_t d2 = lib.document({.node = 2, .subj = "d2", .sort = 10002});
-    const std::int32_t alone = lib.document({.node = TRASH, .subj = "alone", .sort = 2});
+    // Trashed by itself while its category was live: its file in the category's folder stays for it.
+    const std::int32_t alone = lib.document({.node = TRASH, .subj = "alone", .afile1 = "kept.txt", .sort = 2});
     const std::int32_t d3 = lib.document({.node = 3, .subj = "d3", .sort = 10003});
     lib.close();
     // The link root is the library's path without its extension.
@@ -161,16 +163,17 @@ TEST(Tree, DeletingForGoodRemovesOnlyTheCategorysOwnFolder) {
     CreateDirectoryW(live.c_str(), nullptr);
     startup_test::write_file(live + L"\\b.txt", "b");
     startup_test::write_file(folder + L"\\a.txt", "a");
+    startup_test::write_file(folder + L"\\Kept.TXT", "k");
     startup_test::write_file(root + L"\\keep.txt", "k");
     startup_test::write_file(work.file(L"keep-too.txt"), "k");
 
     uitest::ScriptDriver d;
-    d.message_answers = {1, 1, 1, 1};
-    d.popup_answers = {2, 2, 2, 2};
+    d.message_answers = {1, 1, 1, 1, 1, 1, 1, 1};
+    d.popup_answers = {2, 2, 2, 2, 2};
     run_steps(d, {
                      [](const View& v) {
                          EXPECT_EQ(v.tree_rows(),
-                                   (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "나", "..", "없는폴더", "가."}));
+                                   (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "나", "..", "없는폴더", "가.", "CON"}));
                          v.choose(6);
                      },
                      [](const View& v) {
@@ -180,28 +183,41 @@ TEST(Tree, DeletingForGoodRemovesOnlyTheCategorysOwnFolder) {
                      [&](const View& v) {
                          EXPECT_EQ(u8(d.messages.at(0).text), "분류와 포함된 문서를 완전히 삭제합니다. 복구할 수 "
                                                                 "없습니다. ");
-                         EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "..", "없는폴더", "가."}));
+                         EXPECT_EQ(v.tree_rows(),
+                                   (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "..", "없는폴더", "가.", "CON"}));
                          // The deleted documents are gone from the list too: it shows the edit-date view.
                          EXPECT_EQ(v.selected_tree_row(), 2);
                          EXPECT_EQ(v.column(2), (Rows{"d3"}));
                          v.right_click_tree(6);
                      },
                      [&](const View& v) {
-                         EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "없는폴더", "가."}));
+                         EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "없는폴더", "가.", "CON"}));
                          v.right_click_tree(6);
                      },
                      [&](const View& v) {
-                         EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "가."}));
+                         EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "가.", "CON"}));
+                         v.right_click_tree(6);
+                     },
+                     [&](const View& v) {
+                         EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW, "CON"}));
                          v.right_click_tree(6);
                      },
                      [&](const View& v) { EXPECT_EQ(v.tree_rows(), (Rows{ROOT, DATES, INDEX, "가", TRASH_ROW})); },
                  });
-    EXPECT_FALSE(exists(folder));
+    // Names that may not be folders' have no folder: the user is told that nothing was removed for them.
+    std::string told;
+    for (const auto& m : d.messages) told += "[" + u8(m.text) + "]";
+    const std::string ask = "[분류와 포함된 문서를 완전히 삭제합니다. 복구할 수 없습니다. ]";
+    const std::string left = "] 분류명은 폴더명으로 쓸 수 없는 이름이라 링크파일 폴더는 그대로 둡니다.]";
+    EXPECT_EQ(told, ask + ask + "[[.." + left + ask + ask + "[[가." + left + ask + "[[CON" + left);
+    EXPECT_FALSE(exists(folder + L"\\a.txt"));
+    EXPECT_FALSE(exists(folder + L"\\empty"));
+    EXPECT_EQ(startup_test::read_file(folder + L"\\Kept.TXT"), "k");
     EXPECT_TRUE(exists(live + L"\\b.txt"));
     EXPECT_TRUE(exists(root + L"\\keep.txt"));
     EXPECT_TRUE(exists(work.file(L"keep-too.txt")));
     lib.reopen();
-    for (std::int32_t pos : {na, up, gone, dotted, d1, d2, d3}) {
+    for (std::int32_t pos : {na, up, gone, dotted, device, d1, d2, d3}) {
         EXPECT_EQ(OFFICE.get_at(pos).code(), rt::ERR_RECORD_NOT_FOUND) << pos;
     }
     lib.get(alone); // trashed by itself earlier: not the category's any more
@@ -217,8 +233,12 @@ TEST(Tree, ACategoryWriteThatFailsIsReportedAndLeavesNothing) {
     lib.category(1, 1, u"가");
     lib.category(2, 0, u"나", true);
     lib.document({.node = 1, .subj = "d1"});
-    lib.document({.node = 2, .subj = "d2", .sort = 10002});
+    lib.document({.node = 2, .subj = "d2", .afile1 = "f.txt", .sort = 10002});
     lib.close();
+    const std::wstring file = work.file(L"myOFFICE\\") + rt::wide(K(u"나")) + L"\\f.txt";
+    CreateDirectoryW(work.file(L"myOFFICE").c_str(), nullptr);
+    CreateDirectoryW(work.file(L"myOFFICE\\" + rt::wide(K(u"나"))).c_str(), nullptr);
+    startup_test::write_file(file, "f");
     std::string before;
     auto contents = [&] {
         std::string out;
@@ -274,6 +294,7 @@ TEST(Tree, ACategoryWriteThatFailsIsReportedAndLeavesNothing) {
                      },
                  });
     sqlite3_close(other);
+    EXPECT_TRUE(exists(file)) << "the failed delete for good left the category's files";
     lib.reopen();
     EXPECT_EQ(contents(), before);
 }

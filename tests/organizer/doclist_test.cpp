@@ -1,4 +1,4 @@
-// The document list's texts, search test, column layouts and the folder names a category delete may remove.
+// The document list's texts, search test and column layouts.
 #include "organizer/doclist.h"
 
 #include <gtest/gtest.h>
@@ -65,17 +65,6 @@ TEST(DocList, SearchIsByteExactOnWholeCharacters) {
     ASSERT_LT(static_cast<unsigned char>(with_ascii_trail[1]), 0x80);
     EXPECT_FALSE(contains_text(with_ascii_trail, with_ascii_trail.substr(1)));
     EXPECT_TRUE(contains_text("x" + with_ascii_trail, with_ascii_trail));
-}
-
-TEST(DocList, FolderNamesStayInsideTheLinkRoot) {
-    EXPECT_TRUE(is_own_folder_name(to_cp949(u"회의 자료")));
-    EXPECT_TRUE(is_own_folder_name("a.b   "));
-    for (const char* bad : {"", "   ", ".", "..", "...", ". .", "a.", "a .", " .", "..\\x", "a/b", "c:", "C:\\Windows",
-                            "*", "a?", "a\"b", "a<b", "a>b", "a|b"})
-        EXPECT_FALSE(is_own_folder_name(bad)) << bad;
-    // No CP949 trail byte is a separator: a lead byte before '\' is a byte of its own, and the '\' counts.
-    EXPECT_FALSE(is_own_folder_name("\x95\x5C"));
-    EXPECT_TRUE(is_own_folder_name(to_cp949(u"똠")));
 }
 
 TEST(DocList, ViewLayoutsGiveTheTitleColumnTheExtraWidth) {

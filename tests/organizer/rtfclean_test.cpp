@@ -1,5 +1,4 @@
-// The one-pass RTF clean-up against the plain loops on many random texts, and the names refused as folders.
-#include "organizer/names.h"
+// The one-pass RTF clean-up against the plain loops on many random texts.
 #include "organizer/rtfclean.h"
 #include "rtf_loops.h"
 
@@ -52,24 +51,6 @@ TEST(RtfClean, JoinedOccurrencesGoToo) {
     clean_rtf(text);
     EXPECT_EQ(text, "{\\fonttbl\\f1\\fswiss\\fcharset0 Calibri;} x\\f2");
     EXPECT_EQ(calibri_tag("01234567890123456789Calibri"), "   "); // at position 21 (from 1): too near the start
-}
-
-TEST(Names, FolderAndLibraryNames) {
-    const struct {
-        const char* name;
-        bool folder_bad, library_bad;
-    } cases[] = {
-        {"Reports", false, false}, {"my docs  ", false, false}, {"", true, true},
-        {"   ", true, true},       {".", true, true},           {"..", true, true},
-        {"a.", true, true},        {"v1.2", false, true},       {"a\\b", true, true},
-        {"a/b", true, true},       {"c:", true, true},          {"a*", true, true},
-        {"a?", true, true},        {"\"a\"", true, true},       {"<a>", true, true},
-        {"a|b", true, true},       {"a\tb", true, true},        {"\xB0\xA1\xB3\xAA", false, false}, // 가나
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(bad_folder_name(c.name), c.folder_bad) << '"' << c.name << '"';
-        EXPECT_EQ(bad_library_name(c.name), c.library_bad) << '"' << c.name << '"';
-    }
 }
 
 } // namespace
