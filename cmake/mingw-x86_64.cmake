@@ -1,17 +1,6 @@
-# Cross-build of the 64-bit Windows binaries with mingw-w64 (posix thread model): the lane that tests the same
-# sources under 64-bit Wine on machines that cannot execute 32-bit code.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build of the 64-bit Windows binaries: the lane that tests the same sources under 64-bit Wine on machines
+# that cannot execute 32-bit code.
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# Test programs run through 64-bit Wine in a 64-bit prefix of their own.
+set(VELQUIN_TRIPLE x86_64-w64-mingw32)
 set(VELQUIN_LANE 64)
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env;VELQUIN_LANE=64;${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
