@@ -43,7 +43,8 @@ void BROWSEOFFICE::FILLQUE2() {
     const std::int16_t view = TREE.TREENO;
     rt::Status scan;
     if (view == DATE_VIEW || view == INDEX_VIEW) {
-        // Every document of the key but those in the trash.
+        // Every document of the key but those in the trash: room for them all first.
+        Q2.reserve(static_cast<std::size_t>(std::max(0, OFFICE.records())));
         scan = OFFICE.set(view == DATE_VIEW ? OFC_RECORD::DATE_KEY : OFC_RECORD::INDEX_KEY);
         if (scan)
             for (scan = OFFICE.next(); scan; scan = OFFICE.next())

@@ -108,6 +108,9 @@ public:
         set_error(0);
     }
 
+    // Makes room for n rows at once, so that a fill of that many copies no rows while it grows.
+    void reserve(std::size_t n) { rows_.reserve(n); }
+
     std::size_t records() const { return rows_.size(); }
     // Number of the current row (the one last added, read or found), 0 when none.
     std::size_t pointer() const { return pointer_; }

@@ -265,11 +265,18 @@ void append_xml_text(std::string& out, std::u16string_view text) {
     append_utf8(out, text.substr(plain));
 }
 
+// A cell that stands in the column after the row's previous cell (or in column A, as the row's first) leaves out
+// its reference, as the format allows: references deflate poorly, and without them a sheet packs to about half.
 void xml_encode_row(int row, const std::vector<Cell>& cells, std::string& out) {
+    int next = 0; // the column a cell without a reference is read into
     for (const Cell& c : cells) {
-        out += "<c r=\"";
-        append_ref(out, row, c.col);
-        out += '"';
+        out += "<c";
+        if (c.col != next) {
+            out += " r=\"";
+            append_ref(out, row, c.col);
+            out += '"';
+        }
+        next = c.col + 1;
         if (c.format) {
             out += " s=\"";
             append_int(out, c.format);

@@ -8,8 +8,6 @@ namespace xl {
 
 namespace {
 
-constexpr int LEVEL = 1; // fastest deflate: large sheets compress well at any level
-
 constexpr std::uint32_t DOS_TIME = 0, DOS_DATE = (1 << 5) | 1; // 1980-01-01 00:00
 
 } // namespace
@@ -18,7 +16,7 @@ struct Zip::Stream {
     z_stream z{};
     bool ready = false;
     unsigned char buf[1 << 16];
-    Stream() { ready = deflateInit2(&z, LEVEL, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK; }
+    Stream() { ready = deflateInit2(&z, DEFLATE_LEVEL, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK; }
     ~Stream() {
         if (ready) deflateEnd(&z);
     }

@@ -10,6 +10,9 @@
 
 namespace xl {
 
+// zlib's default level: workbooks are mailed, so their size counts more than the last tenth of a second.
+constexpr int DEFLATE_LEVEL = 6;
+
 class Zip {
 public:
     explicit Zip(Output& out);
