@@ -185,6 +185,10 @@ void CIEComCtrlSink::sweepRetired() {
     }
 }
 
+void CIEComCtrlSink::forgetRetired() {
+    retiredHead = nullptr;
+}
+
 bool CIEComCtrlSink::isTopLevel(IDispatch* disp) const {
     if (!browser || !disp) return false;
     IDispatch* own = nullptr;

@@ -36,6 +36,8 @@ public:
     void retire();
     // Destroys the retired sinks whose handlers have all returned and that no export holds.
     static void sweepRetired();
+    // Forgets the retired sinks without destroying them (the process is ending).
+    static void forgetRetired();
 
     // IDispatch for DWebBrowserEvents2.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
