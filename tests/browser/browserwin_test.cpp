@@ -371,6 +371,50 @@ TEST(BrowserUnload, DisconnectsAndLeavesTheBrowserOpen) {
     EXPECT_TRUE(pumpUntil([] { return StandIn::windows().empty(); }));
 }
 
+// The child's part of the next test: with a browser open, the process ends without unloading the library.
+TEST(BrowserExitChild, EndsWithTheBrowserOpen) {
+    if (!GetEnvironmentVariableW(L"BROVANA_EXIT_CHILD", nullptr, 0)) GTEST_SKIP() << "run by BrowserExit only";
+    StandIn standIn;
+    BrovanaLibrary lib;
+    BrowserApi api(lib);
+    if (!standIn.ready() || api.ViewIEWindow("http://start.invalid/", 1) != 1) ExitProcess(1);
+    standIn.steer(standin::kSync);
+    ExitProcess(api.GetIEComplete() == 1 ? 7 : 2);
+}
+
+// A caller that ends with the browser open: the library makes no calls into the browser at exit (they could hold
+// the exit up under the loader lock), so the process ends and the browser stays open and connected.
+TEST(BrowserExit, ProcessEndsAndLeavesTheBrowserAlone) {
+    StandIn standIn;
+    ASSERT_TRUE(standIn.ready());
+    LONG connected = standIn.shared().connections;
+    wchar_t self[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    std::wstring command = std::wstring(L"\"") + self + L"\" --gtest_filter=BrowserExitChild.*";
+    SetEnvironmentVariableW(L"BROVANA_EXIT_CHILD", L"1");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    BOOL started =
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
+    SetEnvironmentVariableW(L"BROVANA_EXIT_CHILD", nullptr);
+    ASSERT_TRUE(started) << GetLastError();
+    // Far beyond what an exit takes: only an exit that hangs waits this long.
+    DWORD waited = WaitForSingleObject(child.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(child.hProcess, &code);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(child.hProcess, 9);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    ASSERT_EQ(waited, WAIT_OBJECT_0) << "the process did not end";
+    EXPECT_EQ(code, 7u);
+    HWND window = StandIn::window();
+    EXPECT_NE(window, nullptr) << "the browser closed with the process";
+    EXPECT_EQ(standIn.shared().connections, connected + 1) << "the library disconnected at exit";
+    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(pumpUntil([] { return StandIn::windows().empty(); }));
+}
+
 // The browser cannot be started: the library still holds a browser without a window until it is closed.
 TEST_F(Browser, ABrowserThatCannotStartHoldsTheLibraryUntilClosed) {
     const wchar_t key[] = L"CLSID\\{0002DF01-0000-0000-C000-000000000046}\\LocalServer32";
