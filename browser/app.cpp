@@ -44,3 +44,8 @@ void CBrovanaApp::attach(HINSTANCE module) {
 BOOL CBrovanaApp::InitInstance() {
     return TRUE;
 }
+
+void CBrovanaApp::forgetBrowser() {
+    sink = nullptr;
+    CIEComCtrlSink::forgetRetired();
+}

@@ -24,6 +24,9 @@ public:
     // Start-up once the library is loaded, run once; TRUE lets the load succeed.
     BOOL InitInstance();
 
+    // Lets go of the current and the retired browser objects without touching them, for an ending process.
+    void forgetBrowser();
+
     HINSTANCE instance = nullptr; // the library's module, set by attach()
     std::wstring appName;         // the module's file name without extension ("Brovana"), set by attach()
 

@@ -10,31 +10,33 @@
 
 namespace {
 
-// The current sink, after the retired ones are gone; null when there is none.
-CIEComCtrlSink* current() {
+// The current sink, held for the export that asks, after the retired ones are gone; empty when there is none.
+SinkHold current() {
     CIEComCtrlSink::sweepRetired();
-    return theApp.sink;
+    return SinkHold(theApp.sink);
 }
 
-// The current sink when it holds the browser interface.
-IWebBrowser2* browser() {
-    CIEComCtrlSink* sink = current();
-    return sink ? sink->browser : nullptr;
-}
-
-IWebBrowserApp* browserApp() {
-    CIEComCtrlSink* sink = current();
-    return sink ? sink->browserApp : nullptr;
-}
-
-// The window of the current sink, or null when the browser window does not exist.
-HWND browserWindow() {
-    CIEComCtrlSink* sink = current();
+// The window of a sink, or null when the browser window does not exist.
+HWND windowOf(const SinkHold& sink) {
     return sink && sink->hasWindow() ? sink->window : nullptr;
 }
 
 VARIANT_BOOL asVariantBool(BYTE flag) {
     return flag ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+// The bar flag := (on == 1), shown through the browser at once.
+template <class Put> void showBar(BYTE CIEComCtrlSink::*flag, std::uint32_t on, Put put) {
+    SinkHold sink = current();
+    if (!sink || !sink->browser) return;
+    sink.get()->*flag = static_cast<BYTE>(on) == 1;
+    put(sink->browser, sink.get()->*flag);
+}
+
+// Browser application calls (home, forward, back, stop).
+template <class Call> void withBrowserApp(Call call) {
+    SinkHold sink = current();
+    if (sink && sink->browserApp) call(sink->browserApp);
 }
 
 } // namespace
@@ -44,8 +46,9 @@ extern "C" {
 BYTE __stdcall ViewIEWindow(const char* url, std::uint32_t resizable) {
     try {
         if (current()) return FALSE;
-        auto* sink = new CIEComCtrlSink;
-        theApp.sink = sink;
+        auto* created = new CIEComCtrlSink;
+        theApp.sink = created;
+        SinkHold sink(created);
         sink->resizable = static_cast<BYTE>(resizable) == 1 ? VARIANT_TRUE : VARIANT_FALSE;
         sink->URL = brovana::fromAnsi(url);
         sink->owner = &theApp;
@@ -57,20 +60,19 @@ BYTE __stdcall ViewIEWindow(const char* url, std::uint32_t resizable) {
 }
 
 void __stdcall CloseIEWindow() {
-    CIEComCtrlSink* sink = current();
+    SinkHold sink = current();
     if (!sink) return;
     if (sink->browser) sink->browser->Quit();
     // The quit event may already have retired the sink while Quit ran.
-    if (theApp.sink == sink) {
+    if (theApp.sink == sink.get()) {
         theApp.sink = nullptr;
         sink->retire();
     }
-    CIEComCtrlSink::sweepRetired();
 }
 
 void __stdcall GoUrl(const char* url) {
     try {
-        CIEComCtrlSink* sink = current();
+        SinkHold sink = current();
         if (!sink) return;
         sink->URL = brovana::fromAnsi(url);
         if (sink->browser) sink->Navigate(sink->URL);
@@ -79,7 +81,8 @@ void __stdcall GoUrl(const char* url) {
 }
 
 void __stdcall SetIEWinSize(std::uint32_t width, std::uint32_t height) {
-    HWND window = browserWindow();
+    SinkHold sink = current();
+    HWND window = windowOf(sink);
     if (!window) return;
     int w = static_cast<short>(width), h = static_cast<short>(height);
     RECT desktop{};
@@ -88,7 +91,8 @@ void __stdcall SetIEWinSize(std::uint32_t width, std::uint32_t height) {
 }
 
 BYTE __stdcall GetIEWinSize(short* left, short* top, short* width, short* height) {
-    HWND window = browserWindow();
+    SinkHold sink = current();
+    HWND window = windowOf(sink);
     if (!window) return FALSE;
     RECT r{};
     GetWindowRect(window, &r);
@@ -100,94 +104,86 @@ BYTE __stdcall GetIEWinSize(short* left, short* top, short* width, short* height
 }
 
 void __stdcall GoIEHome() {
-    if (IWebBrowserApp* app = browserApp()) app->GoHome();
+    withBrowserApp([](IWebBrowserApp* app) { app->GoHome(); });
 }
 
 void __stdcall GoIEForward() {
-    if (IWebBrowserApp* app = browserApp()) app->GoForward();
+    withBrowserApp([](IWebBrowserApp* app) { app->GoForward(); });
 }
 
 void __stdcall GoIEBack() {
-    if (IWebBrowserApp* app = browserApp()) app->GoBack();
+    withBrowserApp([](IWebBrowserApp* app) { app->GoBack(); });
 }
 
 void __stdcall GoIEStop() {
-    if (IWebBrowserApp* app = browserApp()) app->Stop();
+    withBrowserApp([](IWebBrowserApp* app) { app->Stop(); });
 }
 
 BYTE __stdcall GetIEForward() {
-    CIEComCtrlSink* sink = current();
+    SinkHold sink = current();
     return sink ? sink->canGoForward : 0;
 }
 
 BYTE __stdcall GetIEBack() {
-    CIEComCtrlSink* sink = current();
+    SinkHold sink = current();
     return sink && sink->canGoBack == 1 ? 1 : 0;
 }
 
 void __stdcall ShowIEAddressBar(std::uint32_t on) {
-    IWebBrowser2* b = browser();
-    if (!b) return;
-    theApp.sink->addressBar = static_cast<BYTE>(on) == 1;
-    b->put_AddressBar(asVariantBool(theApp.sink->addressBar));
+    showBar(&CIEComCtrlSink::addressBar, on,
+            [](IWebBrowser2* b, BYTE shown) { b->put_AddressBar(asVariantBool(shown)); });
 }
 
 void __stdcall ShowIEMenuBar(std::uint32_t on) {
-    IWebBrowser2* b = browser();
-    if (!b) return;
-    theApp.sink->menuBar = static_cast<BYTE>(on) == 1;
-    b->put_MenuBar(asVariantBool(theApp.sink->menuBar));
+    showBar(&CIEComCtrlSink::menuBar, on, [](IWebBrowser2* b, BYTE shown) { b->put_MenuBar(asVariantBool(shown)); });
 }
 
 void __stdcall ShowIEToolBar(std::uint32_t on) {
-    IWebBrowser2* b = browser();
-    if (!b) return;
-    theApp.sink->toolBar = static_cast<BYTE>(on) == 1;
-    b->put_ToolBar(theApp.sink->toolBar ? 1 : 0);
+    showBar(&CIEComCtrlSink::toolBar, on, [](IWebBrowser2* b, BYTE shown) { b->put_ToolBar(shown ? 1 : 0); });
 }
 
 void __stdcall ShowIEStatusBar(std::uint32_t on) {
-    IWebBrowser2* b = browser();
-    if (!b) return;
-    theApp.sink->statusBar = static_cast<BYTE>(on) == 1;
-    b->put_StatusBar(asVariantBool(theApp.sink->statusBar));
+    showBar(&CIEComCtrlSink::statusBar, on,
+            [](IWebBrowser2* b, BYTE shown) { b->put_StatusBar(asVariantBool(shown)); });
 }
 
 BYTE __stdcall IsIEWindow() {
-    return browserWindow() ? 1 : 0;
+    return windowOf(current()) ? 1 : 0;
 }
 
 void __stdcall ShowNewWindow(std::uint32_t refuse) {
-    if (CIEComCtrlSink* sink = current()) sink->cancelNewWindows = static_cast<BYTE>(refuse) == 1 ? 1 : 0;
+    if (SinkHold sink = current()) sink->cancelNewWindows = static_cast<BYTE>(refuse) == 1 ? 1 : 0;
 }
 
 void __stdcall SetIETopWindow(std::uint32_t on) {
-    if (!browserWindow()) return;
+    SinkHold sink = current();
+    if (!windowOf(sink) || !sink->browser) return;
     SHANDLE_PTR handle = 0;
-    if (!theApp.sink->browser || FAILED(theApp.sink->browser->get_HWND(&handle))) return;
+    if (FAILED(sink->browser->get_HWND(&handle))) return;
     HWND after = static_cast<BYTE>(on) == 1 ? HWND_TOPMOST : HWND_NOTOPMOST;
     SetWindowPos(reinterpret_cast<HWND>(handle), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 // A failed read answers the value of the last successful one.
 BYTE __stdcall GetIEBusy() {
-    IWebBrowser2* b = browser();
-    if (!b) return 0;
-    VARIANT_BOOL value = theApp.sink->busy;
-    if (SUCCEEDED(b->get_Busy(&value))) theApp.sink->busy = value;
-    return theApp.sink->busy == VARIANT_TRUE ? 1 : 0;
+    SinkHold sink = current();
+    if (!sink || !sink->browser) return 0;
+    VARIANT_BOOL value = sink->busy;
+    if (SUCCEEDED(sink->browser->get_Busy(&value))) sink->busy = value;
+    return sink->busy == VARIANT_TRUE ? 1 : 0;
 }
 
 BYTE __stdcall GetIEComplete() {
-    return browser() && theApp.sink->documentComplete == 1 ? 1 : 0;
+    SinkHold sink = current();
+    return sink && sink->browser && sink->documentComplete == 1 ? 1 : 0;
 }
 
 BYTE __stdcall GetIEWinTitle(char* buffer) {
-    HWND window = browserWindow();
+    SinkHold sink = current();
+    HWND window = windowOf(sink);
     if (!window || !buffer) return FALSE;
     SHANDLE_PTR handle = 0;
-    if (theApp.sink->browser && SUCCEEDED(theApp.sink->browser->get_HWND(&handle)) && handle)
-        window = reinterpret_cast<HWND>(handle);
+    if (sink->browser && SUCCEEDED(sink->browser->get_HWND(&handle)) && handle) window = reinterpret_cast<HWND>(handle);
     return brovana::windowTitleAnsi(window, buffer);
 }
 }

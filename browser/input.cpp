@@ -18,14 +18,23 @@
 
 namespace {
 
-// The browser window, read from the browser at every call; null without it.
-HWND browserWindow() {
+// The current sink, held for the export that asks; empty when there is none.
+SinkHold currentSink() {
     CIEComCtrlSink::sweepRetired();
-    CIEComCtrlSink* sink = theApp.sink;
+    return SinkHold(theApp.sink);
+}
+
+// The browser window of a sink, read from the browser at every call; null without it.
+HWND windowOf(const SinkHold& sink) {
     if (!sink || !sink->hasWindow()) return nullptr;
     SHANDLE_PTR handle = 0;
     if (sink->browser && SUCCEEDED(sink->browser->get_HWND(&handle)) && handle) return reinterpret_cast<HWND>(handle);
     return sink->window;
+}
+
+// The current browser window; null without it.
+HWND browserWindow() {
+    return windowOf(currentSink());
 }
 
 POINT toScreen(HWND window, int x, int y) {
@@ -290,9 +299,9 @@ template <class I> bool query(IUnknown* from, Com<I>& to) {
 
 // Sets the page's scroll position on its body and its root element. FALSE when the page has no document, body
 // or root element.
-BYTE ScrollDocument(HWND window, int mode, int amount) {
+BYTE ScrollDocument(const SinkHold& sink, HWND window, int mode, int amount) {
     SetForegroundWindow(window);
-    IWebBrowser2* browser = theApp.sink->browser;
+    IWebBrowser2* browser = sink->browser;
     if (!browser) return FALSE;
     Com<IDispatch> document;
     Com<IHTMLDocument2> html;
@@ -412,10 +421,11 @@ void __stdcall IEPageScroll(int, int x, int y) {
 }
 
 BYTE __stdcall IEScrollPage(std::uint32_t mode, int amount) {
-    HWND window = browserWindow();
+    SinkHold sink = currentSink();
+    HWND window = windowOf(sink);
     if (!window) return FALSE;
     try {
-        return ScrollDocument(window, static_cast<BYTE>(mode), amount);
+        return ScrollDocument(sink, window, static_cast<BYTE>(mode), amount);
     } catch (...) {
         return FALSE;
     }

@@ -8,26 +8,15 @@
 
 #include <string>
 
-#if defined(__GLIBCXX__)
-// The static C++ library keeps a buffer for exceptions thrown when memory runs out (about 19 KB) and never
-// releases it by itself; this releases it.
-namespace __gnu_cxx {
-void __freeres();
-}
-#endif
-
 // In this order (see app.h).
 std::wstring FindProgramText;
 CBrovanaApp theApp;
 
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
-#if defined(__GLIBCXX__)
-    // Unloaded by FreeLibrary (not at process exit): give back the C++ library's exception buffer, so that a
-    // load and unload leaves no memory behind. Nothing in the library throws after this point.
-    if (reason == DLL_PROCESS_DETACH && !reserved) __gnu_cxx::__freeres();
-#else
-    (void)reserved;
-#endif
+    // The process is ending (not a FreeLibrary): the browser is another process, and calls into it or COM's
+    // clean-up under the loader lock could hold the exit up. theApp's destruction, which runs after this, then
+    // leaves the browser objects alone.
+    if (reason == DLL_PROCESS_DETACH && reserved) theApp.forgetBrowser();
     if (reason != DLL_PROCESS_ATTACH) return TRUE;
     try {
         theApp.attach(module);

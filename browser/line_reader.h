@@ -1,5 +1,5 @@
-// Splits a byte stream into the pieces that a line-by-line text read returns. Portable: no Win32 here, so the
-// host build tests it too.
+// Splits a byte stream into the pieces that a line-by-line text read returns, and finds where a piece cuts a UTF-8
+// character. Portable: no Win32 here, so the host build tests it too.
 #pragma once
 
 #include <cstddef>
@@ -56,5 +56,19 @@ private:
     std::size_t len_ = 0; // bytes in block_
     bool ended_ = false;  // the source reported the end of the data
 };
+
+// The bytes at the end of text that start a UTF-8 character whose last bytes are still missing (at most 3); the
+// next piece of the same line completes it. 0 when text ends on a whole character, or on bytes that no following
+// byte could complete (they are decoded as they are).
+inline std::size_t incompleteUtf8Tail(const std::string& text) {
+    std::size_t n = text.size();
+    for (std::size_t back = 1; back <= 3 && back <= n; ++back) {
+        auto b = static_cast<unsigned char>(text[n - back]);
+        if ((b & 0xC0) == 0x80) continue; // a continuation byte: the start lies further back
+        std::size_t length = (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
 
 } // namespace brovana

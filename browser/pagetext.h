@@ -16,9 +16,11 @@ std::wstring Utf8ToWide(const char* bytes);
 
 // Downloads the page at url (NUL-terminated ANSI text) over WinINet, always from the server, and on success
 // replaces app.HtmlText with its text in the calling thread's ANSI code page and returns its byte length. The
-// body is read in line pieces (carriage returns dropped, line feeds kept), each decoded as UTF-8 up to its
-// first NUL byte. Any internet error, a null url or a failed allocation: -1, and app is left as it was. The
-// response status is not looked at: an error page's body is the text.
+// body is read in line pieces (carriage returns dropped, line feeds kept), each counted up to its first NUL byte
+// and decoded as UTF-8, a character cut by a piece's end together with the rest of its bytes. At most 10
+// redirects are followed; connecting gives up after 60 s, each send and receive after 30 s. Any internet error,
+// one redirect too many, a null url or a failed allocation: -1, and app is left as it was. The response status
+// is not looked at otherwise: an error page's body is the text.
 std::int32_t fetchPage(CBrovanaApp& app, const char* url);
 
 // The fetched text, or null while app.HtmlLength is 0.

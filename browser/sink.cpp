@@ -71,8 +71,8 @@ long longOf(const VARIANT* v) {
 // The connection point of the browser's events.
 IConnectionPoint* eventPoint(IUnknown* browser) {
     IConnectionPointContainer* container = nullptr;
-    if (!browser || FAILED(browser->QueryInterface(IID_IConnectionPointContainer,
-                                                    reinterpret_cast<void**>(&container))))
+    if (!browser ||
+        FAILED(browser->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))))
         return nullptr;
     IConnectionPoint* point = nullptr;
     container->FindConnectionPoint(DIID_BrowserEvents, &point);
@@ -97,7 +97,10 @@ CIEComCtrlSink::~CIEComCtrlSink() {
     browser = nullptr;
     // No proxy in the browser may reach this object any more.
     CoDisconnectObject(static_cast<IDispatch*>(this), 0);
-    if (SUCCEEDED(comStarted_)) CoUninitialize();
+    // Only a reference to an apartment the caller had already is given back. An apartment that the library started
+    // on a thread of a caller without one stays, so that calls from a browser still on their way find it; it ends
+    // with the thread, and later sinks on that thread find it there.
+    if (comStarted_ == S_FALSE) CoUninitialize();
 }
 
 BOOL CIEComCtrlSink::StartBrowser() {
@@ -121,11 +124,12 @@ BOOL CIEComCtrlSink::StartBrowser() {
     window = reinterpret_cast<HWND>(handle);
     EnableScrollBar(window, SB_BOTH, ESB_DISABLE_BOTH);
     ShowWindow(window, SW_SHOWNORMAL);
-    Navigate(URL);
+    // Listening before the first navigation, so that none of its events, its completion above all, goes unheard.
     if (IConnectionPoint* point = eventPoint(browser)) {
         point->Advise(static_cast<IDispatch*>(this), &adviseCookie);
         point->Release();
     }
+    Navigate(URL);
     return TRUE;
 }
 
@@ -172,13 +176,17 @@ void CIEComCtrlSink::retire() {
 void CIEComCtrlSink::sweepRetired() {
     for (CIEComCtrlSink** link = &retiredHead; *link;) {
         CIEComCtrlSink* sink = *link;
-        if (sink->handlers_ == 0) {
+        if (sink->handlers_ == 0 && sink->holds_ == 0) {
             *link = sink->nextRetired_;
             delete sink;
         } else {
             link = &sink->nextRetired_;
         }
     }
+}
+
+void CIEComCtrlSink::forgetRetired() {
+    retiredHead = nullptr;
 }
 
 bool CIEComCtrlSink::isTopLevel(IDispatch* disp) const {

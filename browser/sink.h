@@ -13,15 +13,16 @@ class CBrovanaApp;
 
 class CIEComCtrlSink final : public IDispatch {
 public:
-    // Starts COM on this thread as a single-threaded apartment; every field zero or empty.
+    // Starts COM on this thread as a single-threaded apartment (or joins the one there); every field zero or empty.
     CIEComCtrlSink();
-    // Disconnects from the browser's events and releases it; the browser itself stays open. Balances COM.
+    // Disconnects from the browser's events and releases it; the browser itself stays open. Never ends the
+    // thread's apartment: it gives back only a reference to an apartment that was there before.
     ~CIEComCtrlSink();
     CIEComCtrlSink(const CIEComCtrlSink&) = delete;
     CIEComCtrlSink& operator=(const CIEComCtrlSink&) = delete;
 
-    // Starts the browser as a local server, sets its bars, shows its window, navigates to URL and connects to
-    // its events. FALSE when the browser cannot be created or its window handle cannot be read.
+    // Starts the browser as a local server, sets its bars, shows its window, connects to its events and navigates
+    // to URL. FALSE when the browser cannot be created or its window handle cannot be read.
     BOOL StartBrowser();
     // TRUE when the browser took the navigation with S_OK.
     BOOL Navigate(const std::wstring& url);
@@ -30,10 +31,13 @@ public:
     bool hasWindow() const { return window != nullptr; }
 
     // The sink stops being current: it disconnects from the events (if still connected) and is destroyed once no
-    // handler of its own is running, at the next call into the library or at unload. Never used again.
+    // handler of its own is running and no export holds it, at the next call into the library or at unload. Never
+    // used again.
     void retire();
-    // Destroys the retired sinks whose handlers have all returned.
+    // Destroys the retired sinks whose handlers have all returned and that no export holds.
     static void sweepRetired();
+    // Forgets the retired sinks without destroying them (the process is ending).
+    static void forgetRetired();
 
     // IDispatch for DWebBrowserEvents2.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
@@ -75,9 +79,36 @@ private:
     bool isTopLevel(IDispatch* disp) const;
     void disconnect();
 
+    friend class SinkHold;
+
     HRESULT comStarted_;
-    LONG refs_ = 0;       // COM's references, for its bookkeeping; the library decides the sink's life
-    int handlers_ = 0;    // handlers running now (they may nest while the browser is called back)
+    LONG refs_ = 0;    // COM's references, for its bookkeeping; the library decides the sink's life
+    int handlers_ = 0; // handlers running now (they may nest while the browser is called back)
+    int holds_ = 0;    // exports running now that work on this sink
     bool retired_ = false;
     CIEComCtrlSink* nextRetired_ = nullptr;
+};
+
+// A sink that an export works on, kept from destruction for as long as the hold lives. Events arrive while the
+// export waits on a call into the browser; a quit event then makes the sink stop being current, but the export
+// goes on with the object it started with, its fields and its browser interfaces intact.
+class SinkHold {
+public:
+    explicit SinkHold(CIEComCtrlSink* sink) : sink_(sink) {
+        if (sink_) ++sink_->holds_;
+    }
+    ~SinkHold() {
+        if (!sink_) return;
+        --sink_->holds_;
+        if (sink_->retired_) CIEComCtrlSink::sweepRetired();
+    }
+    SinkHold(const SinkHold&) = delete;
+    SinkHold& operator=(const SinkHold&) = delete;
+
+    CIEComCtrlSink* get() const { return sink_; }
+    CIEComCtrlSink* operator->() const { return sink_; }
+    explicit operator bool() const { return sink_ != nullptr; }
+
+private:
+    CIEComCtrlSink* sink_;
 };

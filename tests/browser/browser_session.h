@@ -73,21 +73,6 @@ struct BrowserApi {
     }
 };
 
-// The test thread keeps one COM apartment for the whole run, as the program that calls the library keeps one for
-// its thread's life. Without it, the library's browser object ended the thread's apartment when it went, and under
-// Wine a call from the stand-in already queued for that apartment then ran without one and crashed the test.
-class ComApartment : public ::testing::Environment {
-public:
-    void SetUp() override { started_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
-    void TearDown() override {
-        if (started_) CoUninitialize();
-    }
-
-private:
-    bool started_ = false;
-};
-inline ::testing::Environment* const comApartment = ::testing::AddGlobalTestEnvironment(new ComApartment);
-
 // Pumps this thread's messages (the browser's events arrive through them) until done() holds; false when it
 // does not within ten seconds, which only a fault makes happen.
 inline bool pumpUntil(const std::function<bool()>& done) {
@@ -211,15 +196,14 @@ protected:
         standIn.shared().hold = 0;
     }
 
-    // Opens the browser on a page and waits until the page is in; the stand-in's window.
+    // Opens the browser on a page and sees the page in; the stand-in's window.
     HWND open(std::uint32_t resizable = 1, const char* url = "http://start.invalid/") {
         EXPECT_EQ(api.ViewIEWindow(url, resizable), 1);
         EXPECT_EQ(api.IsIEWindow(), 1);
         HWND window = StandIn::window();
         EXPECT_NE(window, nullptr);
-        // The first navigation may finish before the library listens; a second one is seen whole once the
-        // stand-in has carried out what came before a steering command.
-        api.GoUrl("http://start.invalid/page");
+        // The library listens before the first navigation starts: its completion is in once the stand-in has
+        // carried out what came before a steering command.
         standIn.steer(standin::kSync);
         EXPECT_EQ(api.GetIEComplete(), 1);
         return window;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -193,7 +194,7 @@ TEST_F(Browser, BarsTopmostSizeAndTitle) {
     char title[256] = {};
     EXPECT_EQ(api.GetIEWinTitle(title), 1);
     EXPECT_EQ(std::string(title), titleOf(window));
-    EXPECT_NE(std::string(title).find("start.invalid/page"), std::string::npos) << title;
+    EXPECT_NE(std::string(title).find("start.invalid/"), std::string::npos) << title;
 }
 
 // The user closes the browser: the library forgets it, answers as before a browser, and may open a new one.
@@ -240,6 +241,62 @@ TEST_F(Browser, CompletionFollowsTheTopLevelDocumentOnly) {
     EXPECT_EQ(api.GetIEComplete(), 0);
 }
 
+// The user closes the browser while an export waits for the browser's answer: the quit event comes inside that
+// call, and the export finishes on the object it started with instead of the one the event took away.
+TEST_F(Browser, AnExportOutlivesTheBrowserQuittingInsideItsCall) {
+    char title[256];
+    const struct {
+        const char* what;
+        std::function<void()> call;
+    } calls[] = {
+        {"GetIEBusy", [&] { api.GetIEBusy(); }},
+        {"IEScrollPage", [&] { api.IEScrollPage(2, 0); }},
+        {"GetIEWinTitle", [&] { api.GetIEWinTitle(title); }},
+        {"SetIETopWindow", [&] { api.SetIETopWindow(1); }},
+        {"GoUrl", [&] { api.GoUrl("http://start.invalid/next"); }},
+        {"ShowIEAddressBar", [&] { api.ShowIEAddressBar(1); }},
+        {"GoIEStop", [&] { api.GoIEStop(); }},
+        {"IEMouseMove", [&] { api.IEMouseMove(10, 10); }},
+    };
+    for (const auto& c : calls) {
+        SCOPED_TRACE(c.what);
+        ASSERT_NE(open(), nullptr);
+        standIn.shared().quitInCall = 1;
+        c.call();
+        EXPECT_EQ(standIn.shared().quitInCall, 0) << "the call did not reach the browser";
+        EXPECT_EQ(api.IsIEWindow(), 0) << "the quit event did not come inside the call";
+        EXPECT_EQ(api.GetIEBusy(), 0);
+        EXPECT_TRUE(pumpUntil([] { return StandIn::windows().empty(); }));
+    }
+    standIn.shared().quitInCall = 0;
+}
+
+// A caller whose thread has no COM apartment of its own, as a program in plain C: it opens and closes the browser
+// twice, and the calls that the browser still sends after each close find the thread as the library left it.
+TEST(BrowserCaller, WithoutAnApartmentOpensAndClosesTwice) {
+    std::thread caller([] {
+        APTTYPE type;
+        APTTYPEQUALIFIER qualifier;
+        ASSERT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED) << "the thread has an apartment";
+        StandIn standIn; // wakes this thread
+        ASSERT_TRUE(standIn.ready());
+        BrovanaLibrary lib;
+        ASSERT_NE(lib.module, nullptr);
+        BrowserApi api(lib);
+        for (int round = 0; round < 2; ++round) {
+            SCOPED_TRACE(round);
+            ASSERT_EQ(api.ViewIEWindow("http://start.invalid/", 1), 1);
+            ASSERT_EQ(api.IsIEWindow(), 1);
+            standIn.steer(standin::kSync);
+            EXPECT_EQ(api.GetIEComplete(), 1);
+            api.CloseIEWindow();
+            EXPECT_EQ(api.IsIEWindow(), 0);
+            EXPECT_TRUE(pumpUntil([] { return StandIn::windows().empty(); })) << "the browser did not quit";
+        }
+    });
+    caller.join();
+}
+
 // The can-go flags follow the browser's command-state events for commands 1 and 2 only.
 TEST_F(Browser, CanGoFlagsFollowCommandStateChanges) {
     ASSERT_NE(open(), nullptr);
@@ -248,7 +305,8 @@ TEST_F(Browser, CanGoFlagsFollowCommandStateChanges) {
         std::function<void()> act;
         BYTE forward, back;
     } steps[] = {
-        {"opened on two pages", [] {}, 0, 1},
+        {"opened", [] {}, 0, 0},
+        {"a second page", [&] { api.GoUrl("http://start.invalid/page"); }, 0, 1},
         {"back", [&] { api.GoIEBack(); }, 1, 0},
         {"forward", [&] { api.GoIEForward(); }, 0, 1},
         {"back, then a new page",
@@ -310,6 +368,50 @@ TEST(BrowserUnload, DisconnectsAndLeavesTheBrowserOpen) {
     HWND window = StandIn::window();
     EXPECT_NE(window, nullptr) << "the browser closed with the library";
     PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(pumpUntil([] { return StandIn::windows().empty(); }));
+}
+
+// The child's part of the next test: with a browser open, the process ends without unloading the library.
+TEST(BrowserExitChild, EndsWithTheBrowserOpen) {
+    if (!GetEnvironmentVariableW(L"BROVANA_EXIT_CHILD", nullptr, 0)) GTEST_SKIP() << "run by BrowserExit only";
+    StandIn standIn;
+    BrovanaLibrary lib;
+    BrowserApi api(lib);
+    if (!standIn.ready() || api.ViewIEWindow("http://start.invalid/", 1) != 1) ExitProcess(1);
+    standIn.steer(standin::kSync);
+    ExitProcess(api.GetIEComplete() == 1 ? 7 : 2);
+}
+
+// A caller that ends with the browser open: the library makes no calls into the browser at exit (they could hold
+// the exit up under the loader lock), so the process ends and the browser stays open and connected.
+TEST(BrowserExit, ProcessEndsAndLeavesTheBrowserAlone) {
+    StandIn standIn;
+    ASSERT_TRUE(standIn.ready());
+    LONG connected = standIn.shared().connections;
+    wchar_t self[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    std::wstring command = std::wstring(L"\"") + self + L"\" --gtest_filter=BrowserExitChild.*";
+    SetEnvironmentVariableW(L"BROVANA_EXIT_CHILD", L"1");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    BOOL started =
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
+    SetEnvironmentVariableW(L"BROVANA_EXIT_CHILD", nullptr);
+    ASSERT_TRUE(started) << GetLastError();
+    // Far beyond what an exit takes: only an exit that hangs waits this long.
+    DWORD waited = WaitForSingleObject(child.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(child.hProcess, &code);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(child.hProcess, 9);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    ASSERT_EQ(waited, WAIT_OBJECT_0) << "the process did not end";
+    EXPECT_EQ(code, 7u);
+    HWND window = StandIn::window();
+    EXPECT_NE(window, nullptr) << "the browser closed with the process";
+    EXPECT_EQ(standIn.shared().connections, connected + 1) << "the library disconnected at exit";
+    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(pumpUntil([] { return StandIn::windows().empty(); }));
 }
 

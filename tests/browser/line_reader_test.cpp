@@ -110,4 +110,30 @@ TEST(LineReader, OnlyCarriageReturnsMakeAnEmptyPieceAndTheSourceIsNotReadAfterIt
     EXPECT_EQ(body.reads, reads);
 }
 
+// How many bytes at a piece's end wait for the next piece: the started character's bytes, only while it lacks some.
+TEST(Utf8Tail, OnlyACharacterThatLacksBytesWaits) {
+    const struct {
+        std::string text;
+        std::size_t waiting;
+    } rows[] = {
+        {"", 0},
+        {"abc", 0},
+        {"a\xC2", 1},
+        {"a\xC2\xB1", 0},
+        {"a\xED", 1},
+        {"a\xED\x95", 2},
+        {"a\xED\x95\x9C", 0},
+        {"\xF0", 1},
+        {"\xF0\xA0\x80", 3},
+        {"\xF0\xA0\x80\x80", 0},
+        {"a\x95\x9C", 0},        // continuation bytes with no start: nothing can complete them
+        {"\x80\x80\x80\x80", 0}, //
+        {"a\xFF", 0},            // not a start of any character
+        {"\xED\x95\x9C\xC2", 1}, // after a whole character
+        {"\xF0\xA0\x80\x80\xED\x95", 2},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(brovana::incompleteUtf8Tail(row.text), row.waiting) << testing::PrintToString(row.text);
+}
+
 } // namespace

@@ -10,7 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <future>
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -67,24 +73,51 @@ TEST_F(PageFetch, Utf8BecomesTheThreadsAnsiCodePage) {
     EXPECT_EQ(app.HtmlText, "x?");
 }
 
-TEST_F(PageFetch, LongLineReadsAsOne) {
-    std::string line;
+// The text as one read of the whole body would make it: carriage returns dropped, UTF-8 decoded at once.
+std::string asOneRead(std::string body) {
+    body.erase(std::remove(body.begin(), body.end(), '\r'), body.end());
+    std::wstring wide = brovana::Utf8ToWide(body.c_str());
+    int n =
+        WideCharToMultiByte(CP_THREAD_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    WideCharToMultiByte(CP_THREAD_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr, nullptr);
+    return ansi;
+}
+
+// Lines longer than a read piece (2,046 bytes) come in several pieces; with 1 to 3 bytes of ASCII in front, the
+// piece boundaries cut two-, three- and four-byte characters at every place inside them, and the text is still
+// the same as if each line had come in one read.
+TEST_F(PageFetch, LongLinesReadAsOneWhereverAPieceEnds) {
+    std::string digits;
     for (int i = 0; i < 5000; ++i)
-        line += static_cast<char>('0' + i % 10);
-    EXPECT_EQ(fetch(line + "\nnext"), 5005);
-    EXPECT_EQ(app.HtmlText, line + "\nnext");
+        digits += static_cast<char>('0' + i % 10);
+    EXPECT_EQ(fetch(digits + "\nnext"), 5005);
+    EXPECT_EQ(app.HtmlText, digits + "\nnext");
 
-    // Pieces hold 2046 bytes, a multiple of 3: a line of three-byte syllables is never split inside one.
-    EXPECT_EQ(fetch(repeat(kHanUtf8, 1667)), 3334);
-    EXPECT_EQ(app.HtmlText, repeat(kHanCp949, 1667));
-
-    // One byte more in front and the piece boundary cuts a syllable: that one is lost, the rest is intact.
-    fetch("a" + repeat(kHanUtf8, 1000) + "\nend");
-    const std::string& t = app.HtmlText;
-    ASSERT_GT(t.size(), 1u + 681 * 2 + 318 * 2 + 4) << t.size();
-    EXPECT_EQ(t.substr(0, 1 + 681 * 2), "a" + repeat(kHanCp949, 681));
-    EXPECT_EQ(t.substr(t.size() - (318 * 2 + 4)), repeat(kHanCp949, 318) + "\nend");
-    EXPECT_NE(t.find('?', 1 + 681 * 2), std::string::npos);
+    const struct {
+        const char* what;
+        std::string character; // UTF-8
+    } characters[] = {
+        {"two bytes (plus-minus sign)", "\xC2\xB1"},
+        {"three bytes (Hangul syllable)", kHanUtf8},
+        {"four bytes (outside CP949)", "\xF0\xA0\x80\x80"},
+    };
+    for (const auto& c : characters)
+        for (int lead = 0; lead < 4; ++lead) {
+            SCOPED_TRACE(std::string(c.what) + ", ASCII in front: " + std::to_string(lead));
+            std::string line = std::string(static_cast<std::size_t>(lead), 'a') + repeat(c.character, 3000);
+            std::string body = line + "\r\n" + line + "\nend";
+            std::string expected = asOneRead(body);
+            ASSERT_GT(fetch(body), 0);
+            EXPECT_EQ(app.HtmlText.size(), expected.size());
+            EXPECT_TRUE(app.HtmlText == expected)
+                << "first difference at byte "
+                << std::mismatch(expected.begin(), expected.end(), app.HtmlText.begin(), app.HtmlText.end()).first -
+                       expected.begin();
+        }
+    // The Hangul line, spelled out: 3,000 syllables of two bytes each in CP949.
+    fetch("a" + repeat(kHanUtf8, 3000));
+    EXPECT_EQ(app.HtmlText, "a" + repeat(kHanCp949, 3000));
 }
 
 TEST_F(PageFetch, NulEndsItsLinesContributionOnly) {
@@ -116,6 +149,109 @@ TEST_F(PageFetch, FailureKeepsTheEarlierText) {
     EXPECT_EQ(app.HtmlLength, 7);
     EXPECT_EQ(brovana::pageSource(app), before);
     EXPECT_STREQ(brovana::pageSource(app), "1.0.0.1");
+}
+
+// Redirects are followed, relative and absolute ones, up to ten of them; one more, or a redirect loop, fails
+// after those ten, the earlier text kept. A redirect that names no address is the answer itself.
+TEST_F(PageFetch, FollowsTenRedirectsAndNoMore) {
+    const int hops = 11;
+    for (int i = 0; i < hops; ++i) {
+        std::string next = i % 2 ? server.url("/r" + std::to_string(i + 1)) : "/r" + std::to_string(i + 1);
+        server.serve("/r" + std::to_string(i), "moved", i % 3 == 2 ? 307 : 302, "Location: " + next + "\r\n");
+    }
+    server.serve("/r" + std::to_string(hops), "arrived");
+    EXPECT_EQ(brovana::fetchPage(app, server.url("/r1").c_str()), 7) << "ten redirects";
+    EXPECT_EQ(app.HtmlText, "arrived");
+    EXPECT_EQ(brovana::fetchPage(app, server.url("/r0").c_str()), -1) << "eleven redirects";
+    EXPECT_EQ(server.requests("/r0"), 1);
+    EXPECT_EQ(server.requests("/r10"), 2) << "the eleventh redirect was not asked for";
+    EXPECT_EQ(server.requests("/r11"), 1);
+
+    server.serve("/loop", "again", 301, "Location: /loop\r\n");
+    EXPECT_EQ(brovana::fetchPage(app, server.url("/loop").c_str()), -1);
+    EXPECT_EQ(server.requests("/loop"), 11);
+    EXPECT_EQ(app.HtmlText, "arrived");
+
+    EXPECT_EQ(fetch("nowhere to go", 302), 13);
+}
+
+// A server on loopback that accepts connections, reads nothing, sends greeting on each and then stays silent
+// until it goes.
+class SilentServer {
+public:
+    explicit SilentServer(std::string greeting) : greeting_(std::move(greeting)) {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        listen(listener_, 16);
+        int len = sizeof addr;
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
+        port_ = ntohs(addr.sin_port);
+        thread_ = std::thread([this] { run(); });
+    }
+    ~SilentServer() {
+        stopping_ = true;
+        thread_.join();
+        for (SOCKET s : clients_)
+            closesocket(s);
+        closesocket(listener_);
+        WSACleanup();
+    }
+    SilentServer(const SilentServer&) = delete;
+    SilentServer& operator=(const SilentServer&) = delete;
+
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/page"; }
+
+private:
+    void run() {
+        while (!stopping_) {
+            fd_set ready;
+            FD_ZERO(&ready);
+            FD_SET(listener_, &ready);
+            timeval wait{0, 20000};
+            if (select(0, &ready, nullptr, nullptr, &wait) <= 0) continue;
+            SOCKET client = accept(listener_, nullptr, nullptr);
+            if (client == INVALID_SOCKET) continue;
+            if (!greeting_.empty()) send(client, greeting_.data(), static_cast<int>(greeting_.size()), 0);
+            clients_.push_back(client);
+        }
+    }
+
+    std::string greeting_;
+    SOCKET listener_ = INVALID_SOCKET;
+    unsigned short port_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::vector<SOCKET> clients_; // the server thread's until it ends
+    std::thread thread_;
+};
+
+// A server that says nothing, and one that sends its headers and part of the body and then stays silent: each
+// fetch gives up on its own (the receive limit is 30 s) and fails, the earlier text kept. Both wait at once.
+TEST_F(PageFetch, ASilentServerEndsInFailure) {
+    ASSERT_EQ(fetch("1.0.0.1"), 7);
+    auto mute = std::make_unique<SilentServer>("");
+    auto silent = std::make_unique<SilentServer>(
+        "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 100\r\n\r\npart");
+    CBrovanaApp other;
+    other.attach(GetModuleHandleW(nullptr));
+    std::string muteUrl = mute->url(), silentUrl = silent->url();
+    auto fromMute = std::async(std::launch::async, [&] { return brovana::fetchPage(app, muteUrl.c_str()); });
+    auto fromSilent = std::async(std::launch::async, [&] { return brovana::fetchPage(other, silentUrl.c_str()); });
+    // Far beyond the limit: only a fetch that never gives up takes this long. Closing the servers then ends it.
+    const auto bound = std::chrono::seconds(120);
+    bool ended = fromMute.wait_for(bound) == std::future_status::ready &&
+                 fromSilent.wait_for(bound) == std::future_status::ready;
+    mute.reset();
+    silent.reset();
+    ASSERT_TRUE(ended) << "a fetch from a silent server did not give up";
+    EXPECT_EQ(fromMute.get(), -1);
+    EXPECT_EQ(fromSilent.get(), -1);
+    EXPECT_EQ(app.HtmlText, "1.0.0.1");
+    EXPECT_EQ(other.HtmlLength, 0);
 }
 
 TEST_F(PageFetch, ClearBlanksTheTextAndKeepsTheLength) {

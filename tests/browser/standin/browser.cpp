@@ -71,8 +71,16 @@ std::wstring bstrText(const VARIANT* v) {
     return {};
 }
 
+// A user closing the browser while the caller waits for a method's answer: the quit event reaches the caller
+// inside its call, then the method answers as a browser without a window.
+Browser* quitIfAsked(Browser* b) {
+    if (InterlockedExchange(&shared->quitInCall, 0) && b->window) b->quit();
+    return b;
+}
+
 // IWebBrowser2.
 #define B(p) fromWeb(p)
+#define QB(p) quitIfAsked(fromWeb(p))
 HRESULT STDMETHODCALLTYPE webQuery(IWebBrowser2* p, REFIID iid, void** out) {
     return query(B(p), iid, out);
 }
@@ -107,11 +115,11 @@ HRESULT STDMETHODCALLTYPE navigate(IWebBrowser2* p, BSTR url, VARIANT*, VARIANT*
     return S_OK;
 }
 HRESULT STDMETHODCALLTYPE navigate2(IWebBrowser2* p, VARIANT* url, VARIANT*, VARIANT*, VARIANT*, VARIANT*) {
-    request(B(p), bstrText(url), Browser::Move::New);
+    request(QB(p), bstrText(url), Browser::Move::New);
     return S_OK;
 }
 HRESULT STDMETHODCALLTYPE stop(IWebBrowser2* p) {
-    Browser* b = B(p);
+    Browser* b = QB(p);
     if (b->pending == Browser::Move::None) return S_OK;
     b->pending = Browser::Move::None;
     b->fire(DISPID_DOWNLOADCOMPLETE, {});
@@ -119,7 +127,7 @@ HRESULT STDMETHODCALLTYPE stop(IWebBrowser2* p) {
 }
 HRESULT STDMETHODCALLTYPE document(IWebBrowser2* p, IDispatch** out) {
     if (!out) return E_POINTER;
-    Browser* b = B(p);
+    Browser* b = QB(p);
     *out = nullptr;
     if (!b->hasDocument || !b->window) return S_OK;
     *out = reinterpret_cast<IDispatch*>(&b->document.document2);
@@ -134,6 +142,7 @@ HRESULT STDMETHODCALLTYPE height(IWebBrowser2* p, LONG* out) {
 }
 HRESULT STDMETHODCALLTYPE busy(IWebBrowser2* p, VARIANT_BOOL* out) {
     if (!out) return E_POINTER;
+    quitIfAsked(B(p));
     bool loading = B(p)->pending != Browser::Move::None || B(p)->requested != Browser::Move::None;
     *out = loading ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
@@ -144,6 +153,7 @@ HRESULT STDMETHODCALLTYPE quitMethod(IWebBrowser2* p) {
 }
 HRESULT STDMETHODCALLTYPE hwnd(IWebBrowser2* p, SHANDLE_PTR* out) {
     if (!out) return E_POINTER;
+    quitIfAsked(B(p));
     *out = reinterpret_cast<SHANDLE_PTR>(B(p)->window);
     return B(p)->window ? S_OK : E_FAIL;
 }
@@ -171,6 +181,7 @@ HRESULT STDMETHODCALLTYPE putVisible(IWebBrowser2* p, VARIANT_BOOL on) {
         return S_OK;                                                                                                   \
     }                                                                                                                  \
     HRESULT STDMETHODCALLTYPE put##name(IWebBrowser2* p, VARIANT_BOOL on) {                                            \
+        quitIfAsked(B(p));                                                                                             \
         B(p)->field = on ? VARIANT_TRUE : VARIANT_FALSE;                                                               \
         apply(*B(p));                                                                                                  \
         return S_OK;                                                                                                   \
@@ -190,6 +201,7 @@ HRESULT STDMETHODCALLTYPE putToolBar(IWebBrowser2* p, int on) {
     showBars(*B(p));
     return S_OK;
 }
+#undef QB
 #undef B
 
 // The connection point and its container.

@@ -58,7 +58,8 @@ struct Shared {
     // The cursor handles the page area shows over its text field and link (the caller's system cursors; 0 for the
     // stand-in's own).
     volatile LONG ibeamCursor, handCursor, arrowCursor;
-    volatile LONG count; // records written
+    volatile LONG quitInCall; // 1: the next call of a browser method quits the browser before it answers
+    volatile LONG count;      // records written
     InputRecord records[kMaxRecords];
 };
 
