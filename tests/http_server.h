@@ -8,6 +8,8 @@
 //   server.serve("/version", "1.0.0.2");        // 200 with this body
 //   server.serve("/gone", "missing", 404);      // any status
 //   server.serve("/x", "a", 200, "Cache-Control: max-age=3600\r\n"); // extra header lines, each ending CR LF
+//   server.silent("/mute", "");                 // sends these bytes as they are, then says nothing more and keeps
+//                                               // the connection open until the server stops
 //   std::string url = server.url("/version");   // "http://127.0.0.1:PORT/version"
 //   server.requests("/version");                // how many requests came for the path
 //   server.lastHeader("User-Agent");            // a header of the last request ("" when it had none)
@@ -27,6 +29,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 class TestHttpServer {
 public:
@@ -53,6 +56,13 @@ public:
     void serve(const std::string& path, const std::string& body, int status = 200, const std::string& headers = "") {
         std::lock_guard<std::mutex> lock(mutex_);
         pages_[path] = Page{status, headers, body};
+    }
+
+    // Answers requests for path with exactly these bytes (none at all for ""), then holds the connection open
+    // without another word until the server stops: a server that hangs in the middle of its answer.
+    void silent(const std::string& path, const std::string& bytes) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        silent_[path] = bytes;
     }
 
     unsigned short port() const { return port_; }
@@ -86,6 +96,9 @@ public:
         if (!thread_.joinable()) return;
         stopping_ = true;
         thread_.join();
+        for (SOCKET s : held_)
+            closesocket(s);
+        held_.clear();
         closesocket(listener_);
         listener_ = INVALID_SOCKET;
     }
@@ -147,19 +160,22 @@ private:
             if (select(0, &ready, nullptr, nullptr, &wait) <= 0) continue;
             SOCKET client = accept(listener_, nullptr, nullptr);
             if (client == INVALID_SOCKET) continue;
-            answer(client);
-            closesocket(client);
+            if (answer(client))
+                held_.push_back(client);
+            else
+                closesocket(client);
         }
     }
 
-    void answer(SOCKET client) {
+    // True when the connection is to be held open (a silent path).
+    bool answer(SOCKET client) {
         DWORD timeout = 5000;
         setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
         std::string request;
         char buf[4096];
         while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
             int n = recv(client, buf, sizeof buf, 0);
-            if (n <= 0) return;
+            if (n <= 0) return false;
             request.append(buf, static_cast<std::size_t>(n));
         }
         // "GET /path HTTP/1.1": the target is the text between the first two blanks.
@@ -171,6 +187,11 @@ private:
             std::lock_guard<std::mutex> lock(mutex_);
             lastRequest_ = request;
             ++counts_[path];
+            auto quiet = silent_.find(path);
+            if (quiet != silent_.end()) {
+                send(client, quiet->second.data(), static_cast<int>(quiet->second.size()), 0);
+                return true;
+            }
             auto it = pages_.find(path);
             if (it != pages_.end()) page = it->second;
         }
@@ -179,7 +200,7 @@ private:
                                "\r\nConnection: close\r\n" + page.headers + "\r\n" + page.body;
         for (std::size_t sent = 0; sent < response.size();) {
             int n = send(client, response.data() + sent, static_cast<int>(response.size() - sent), 0);
-            if (n <= 0) return;
+            if (n <= 0) return false;
             sent += static_cast<std::size_t>(n);
         }
         // Close gracefully: a reset could cut off the end of the answer before the client has read it.
@@ -188,6 +209,7 @@ private:
         setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
         while (recv(client, buf, sizeof buf, 0) > 0) {
         }
+        return false;
     }
 
     SOCKET listener_ = INVALID_SOCKET;
@@ -196,6 +218,8 @@ private:
     std::thread thread_;
     mutable std::mutex mutex_;
     std::map<std::string, Page> pages_; // what to answer, by path
+    std::map<std::string, std::string> silent_; // paths answered with these bytes and then silence
+    std::vector<SOCKET> held_;                   // their connections, the server thread's until it ends
     std::map<std::string, int> counts_; // requests seen, by path
     std::string lastRequest_;           // request line and headers of the last request
 };

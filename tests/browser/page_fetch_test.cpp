@@ -11,9 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <future>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -175,78 +173,22 @@ TEST_F(PageFetch, FollowsTenRedirectsAndNoMore) {
     EXPECT_EQ(fetch("nowhere to go", 302), 13);
 }
 
-// A server on loopback that accepts connections, reads nothing, sends greeting on each and then stays silent
-// until it goes.
-class SilentServer {
-public:
-    explicit SilentServer(std::string greeting) : greeting_(std::move(greeting)) {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        listen(listener_, 16);
-        int len = sizeof addr;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
-        port_ = ntohs(addr.sin_port);
-        thread_ = std::thread([this] { run(); });
-    }
-    ~SilentServer() {
-        stopping_ = true;
-        thread_.join();
-        for (SOCKET s : clients_)
-            closesocket(s);
-        closesocket(listener_);
-        WSACleanup();
-    }
-    SilentServer(const SilentServer&) = delete;
-    SilentServer& operator=(const SilentServer&) = delete;
-
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/page"; }
-
-private:
-    void run() {
-        while (!stopping_) {
-            fd_set ready;
-            FD_ZERO(&ready);
-            FD_SET(listener_, &ready);
-            timeval wait{0, 20000};
-            if (select(0, &ready, nullptr, nullptr, &wait) <= 0) continue;
-            SOCKET client = accept(listener_, nullptr, nullptr);
-            if (client == INVALID_SOCKET) continue;
-            if (!greeting_.empty()) send(client, greeting_.data(), static_cast<int>(greeting_.size()), 0);
-            clients_.push_back(client);
-        }
-    }
-
-    std::string greeting_;
-    SOCKET listener_ = INVALID_SOCKET;
-    unsigned short port_ = 0;
-    std::atomic<bool> stopping_{false};
-    std::vector<SOCKET> clients_; // the server thread's until it ends
-    std::thread thread_;
-};
-
 // A server that says nothing, and one that sends its headers and part of the body and then stays silent: each
 // fetch gives up on its own (the receive limit is 30 s) and fails, the earlier text kept. Both wait at once.
 TEST_F(PageFetch, ASilentServerEndsInFailure) {
     ASSERT_EQ(fetch("1.0.0.1"), 7);
-    auto mute = std::make_unique<SilentServer>("");
-    auto silent = std::make_unique<SilentServer>(
-        "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 100\r\n\r\npart");
+    server.silent("/mute", "");
+    server.silent("/silent", "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 100\r\n\r\npart");
     CBrovanaApp other;
     other.attach(GetModuleHandleW(nullptr));
-    std::string muteUrl = mute->url(), silentUrl = silent->url();
+    std::string muteUrl = server.url("/mute"), silentUrl = server.url("/silent");
     auto fromMute = std::async(std::launch::async, [&] { return brovana::fetchPage(app, muteUrl.c_str()); });
     auto fromSilent = std::async(std::launch::async, [&] { return brovana::fetchPage(other, silentUrl.c_str()); });
-    // Far beyond the limit: only a fetch that never gives up takes this long. Closing the servers then ends it.
+    // Far beyond the limit: only a fetch that never gives up takes this long. Stopping the server then ends it.
     const auto bound = std::chrono::seconds(120);
     bool ended = fromMute.wait_for(bound) == std::future_status::ready &&
                  fromSilent.wait_for(bound) == std::future_status::ready;
-    mute.reset();
-    silent.reset();
+    server.stop();
     ASSERT_TRUE(ended) << "a fetch from a silent server did not give up";
     EXPECT_EQ(fromMute.get(), -1);
     EXPECT_EQ(fromSilent.get(), -1);
