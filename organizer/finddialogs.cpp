@@ -164,12 +164,12 @@ private:
     }
 
     // With a match found and not yet used it is replaced; otherwise the next one is found and replaced at once.
-    // One occurrence only, whatever the options held before: a replace-all's bit is not carried over.
+    // One occurrence only, whatever the options held before: the editor lets replace_one win over a replace-all's
+    // bit.
     void replace_next() {
         if (!found_) found_ = find_next();
         if (found_ && position_ != -1 && editor_) {
-            const long options = (options_ & ~rt::rtf_find::replace_all) + rt::rtf_find::replace_one;
-            editor_->replace(search(), cut(w_->text(Ctl::RTEXT)), options, position_);
+            editor_->replace(search(), cut(w_->text(Ctl::RTEXT)), options_ | rt::rtf_find::replace_one, position_);
             w_->display();
         }
         found_ = false;
