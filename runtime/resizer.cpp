@@ -145,10 +145,20 @@ void Resizer::resize() {
     // Each control draws itself anew where it goes: what stood at its old place may have been drawn over by a
     // picture (pictures do not clip their neighbours), and copied along it would stay.
     HDWP batch = BeginDeferWindowPos(static_cast<int>(n));
+    bool moved = false;
     for (size_t i = 0; i < n; ++i) {
         HWND h = window_->handle_at(static_cast<int>(i));
         if (!h) continue;
         const RECT& r = placed[i];
+        // One already in its place is left alone: each move costs a round of messages through the control and
+        // its parts.
+        RECT at{};
+        GetWindowRect(h, &at);
+        MapWindowPoints(nullptr, window_->hwnd(), reinterpret_cast<POINT*>(&at), 2);
+        // A drop list's frame takes the height of its closed list, whatever height it is given.
+        if (d.controls[i].kind == Kind::drop_list) at.bottom = r.bottom;
+        if (EqualRect(&at, &r)) continue;
+        moved = true;
         if (batch)
             batch = DeferWindowPos(batch, h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
@@ -158,7 +168,7 @@ void Resizer::resize() {
     }
     if (batch) EndDeferWindowPos(batch);
     // The whole window, every control in it too: a control that did not move may have been drawn over.
-    RedrawWindow(window_->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    if (moved) RedrawWindow(window_->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 } // namespace rt

@@ -321,8 +321,11 @@ void Window::create_control(int index) {
         if (!kind_style(d, cls, style, ex, with_text)) return;
         break;
     }
+    // A drop list is made as high as it is dropped: its inner combo box keeps the height it was made with when
+    // its frame is resized (a list one pixel high), and resizing both afterwards costs as much as making it.
+    const int height = d.kind == Kind::drop_list ? units_.y(d.at.h) + units_.y(120) : units_.y(d.at.h);
     c.hwnd = CreateWindowExW(ex, cls, with_text ? wide(d.text).c_str() : L"", style, units_.x(d.at.x), units_.y(d.at.y),
-                             units_.x(d.at.w), units_.y(d.at.h), hwnd_,
+                             units_.x(d.at.w), height, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(first_control_id + index)),
                              GetModuleHandleW(nullptr), nullptr);
     if (!c.hwnd) {
@@ -502,14 +505,39 @@ bool Window::effective_active(int index) const {
 }
 
 void Window::apply_states() {
+    std::vector<std::pair<HWND, bool>> shown;
     for (int i = 0; i < static_cast<int>(controls_.size()); ++i) {
         HWND h = controls_[static_cast<size_t>(i)].hwnd;
         if (!h) continue;
         const bool show = effective_shown(i);
-        if (show != ((GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE) != 0)) ShowWindow(h, show ? SW_SHOWNA : SW_HIDE);
+        if (show != ((GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE) != 0)) shown.emplace_back(h, show);
         const bool on = effective_active(i);
         if (on != (IsWindowEnabled(h) != FALSE)) EnableWindow(h, on);
     }
+    // Several controls shown or hidden at once (a group) draw nothing one by one, each would have what lies under
+    // it drawn again: their places are drawn once afterwards. The control with the focus is shown or hidden the
+    // usual way, which moves the focus off a hidden one.
+    if (shown.size() < 2 || !IsWindowVisible(hwnd_)) {
+        for (const auto& [h, show] : shown)
+            ShowWindow(h, show ? SW_SHOWNA : SW_HIDE);
+        return;
+    }
+    const HWND focus = GetFocus();
+    RECT places{};
+    for (const auto& [h, show] : shown) {
+        if (focus && (h == focus || IsChild(h, focus))) {
+            ShowWindow(h, show ? SW_SHOWNA : SW_HIDE);
+            continue;
+        }
+        RECT r{};
+        GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        UnionRect(&places, &places, &r);
+        SetWindowPos(h, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
+                         (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+    }
+    RedrawWindow(hwnd_, &places, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Window::range(Id first, Id last, void (*op)(Control&)) {

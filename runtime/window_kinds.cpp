@@ -73,13 +73,9 @@ void Window::kind_created(int index) {
         const int height = d.at.h > 0 ? units_.y(d.at.h) : units_.y(10);
         SetWindowPos(c.hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     } else if (d.kind == Kind::drop_list) {
-        // The height given is the closed list's; the window's height includes the part that drops down. The
-        // inner combo box keeps the height it was made with when its frame is resized (a list one pixel high),
-        // so it is given the dropped height itself.
-        const int width = units_.x(d.at.w), dropped = units_.y(d.at.h) + units_.y(120);
-        const HWND combo = reinterpret_cast<HWND>(SendMessageW(c.hwnd, CBEM_GETCOMBOCONTROL, 0, 0));
-        if (combo) SetWindowPos(combo, nullptr, 0, 0, width, dropped, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        SetWindowPos(c.hwnd, nullptr, 0, 0, width, dropped, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // Made as high as it drops down (create_control), the frame is brought back to its closed list's height.
+        SetWindowPos(c.hwnd, nullptr, 0, 0, units_.x(d.at.w), units_.y(d.at.h),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         auto list = std::make_unique<DropList>(c.hwnd, units_);
         list->set_entries(DropList::parse(d.text));
         c.handler = std::move(list);
